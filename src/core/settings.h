@@ -1,0 +1,34 @@
+// The configuration values read once, before any step runs.
+#ifndef LAUNCHER_CORE_SETTINGS_H
+#define LAUNCHER_CORE_SETTINGS_H
+
+#include <cstdint>
+
+#include "core/path_buffer.h"
+
+extern const char kSectionParams[];  // "PARAMS"
+extern const char kSectionBefore[];  // "BEFORE"
+extern const char kDefaultSetupProgram[];  // "Quorle.exe"
+
+// Fields are named after their keys.
+struct LauncherSettings {
+  char DEFAULTCMD[kPathBufferSize];
+  // True when DEFAULTCMD is longer than its buffer: the setup program is
+  // then not started rather than started under a cut name.
+  bool defaultCmdTooLong;
+  uint32_t COPYFROMZIP;
+  uint32_t COPYSETFROMZIP;
+  uint32_t INILANG;
+  uint32_t SLEEP;
+  uint32_t SLEEPTIME;
+  uint32_t TERMINATEORMLATCH;
+  uint32_t CHECKSTARTPROGRAM;
+};
+
+// Reads the up-front keys from `iniPath`; anything missing takes its default.
+LauncherSettings ReadLauncherSettings(const char* iniPath);
+
+// On/off values switch a step on only when they equal 1 exactly.
+inline bool IsSwitchOn(uint32_t value) { return value == 1; }
+
+#endif

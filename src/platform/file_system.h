@@ -1,0 +1,22 @@
+// Path queries and directory creation with Windows semantics.
+#ifndef LAUNCHER_PLATFORM_FILE_SYSTEM_H
+#define LAUNCHER_PLATFORM_FILE_SYSTEM_H
+
+#include <cstdint>
+
+constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr uint32_t kAttributeReadOnly = 0x01;
+constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+
+// GetFileAttributesA: kInvalidFileAttributes when nothing of that name
+// exists. On POSIX systems a directory reads as kAttributeDirectory, a file
+// as kAttributeArchive, either with kAttributeReadOnly when nobody may write
+// it, as Wine reports them.
+uint32_t GetPathAttributes(const char* path);
+
+// CreateDirectoryA with default security: false when the directory cannot be
+// made, also when something of that name exists already.
+bool CreateDirectoryAt(const char* path);
+
+#endif

@@ -1,0 +1,8 @@
+#include "platform/native_path.h"
+
+bool NativePath(const char* path, std::string* native) {
+  *native = path;
+  return true;
+}
+
+std::string DrivePathFromNative(const std::string& native) { return native; }

@@ -1,0 +1,81 @@
+#include "platform/process.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "platform/command_line.h"
+#include "platform/native_path.h"
+
+extern char** environ;
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsExecutableFile(const std::string& native) {
+  struct stat info;
+  return stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         access(native.c_str(), X_OK) == 0;
+}
+
+// The host file for a Windows program name, trying "name.exe" as well when
+// the name has no extension.
+bool ResolveProgram(const std::string& name, std::string* native) {
+  if (name.empty() || !NativePath(name.c_str(), native)) return false;
+  if (IsExecutableFile(*native)) return true;
+  std::string::size_type slash = name.find_last_of("\\/");
+  std::string::size_type dot = name.find_last_of('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return false;
+  *native += ".exe";
+  return IsExecutableFile(*native);
+}
+
+// The program a command line names, found as CreateProcessA finds it.
+bool FindProgram(const char* commandLine, std::string* native) {
+  const char* p = commandLine;
+  while (IsBlank(*p)) ++p;
+  if (*p == '"') {
+    const char* close = p + 1;
+    while (*close != '\0' && *close != '"') ++close;
+    return ResolveProgram(std::string(p + 1, close), native);
+  }
+  // Unquoted, a name with blanks is ambiguous: each blank-separated prefix is
+  // tried, shortest first.
+  for (const char* end = p;; ++end) {
+    if (*end == '\0' || IsBlank(*end)) {
+      if (ResolveProgram(std::string(p, end), native)) return true;
+      if (*end == '\0') return false;
+    }
+  }
+}
+
+}  // namespace
+
+bool StartProcess(const char* commandLine, ChildProcess* child) {
+  std::string program;
+  if (!FindProgram(commandLine, &program)) return false;
+  // The program sees the arguments its own runtime would split from the
+  // command line.
+  std::vector<std::string> arguments = SplitCommandLine(commandLine);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(&argument[0]);
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+    return false;
+  child->handle = pid;
+  return true;
+}
+
+void WaitForProcessEnd(ChildProcess* child) {
+  int status;
+  while (waitpid(static_cast<pid_t>(child->handle), &status, 0) < 0 && errno == EINTR) {
+  }
+  child->handle = 0;
+}

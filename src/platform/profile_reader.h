@@ -1,0 +1,30 @@
+// The private-profile lookup rules, over a file's bytes held in memory. The
+// POSIX layer reads its INI files with these; tests hold them against the
+// real Windows functions.
+#ifndef LAUNCHER_PLATFORM_PROFILE_READER_H
+#define LAUNCHER_PLATFORM_PROFILE_READER_H
+
+#include <cstdint>
+#include <string>
+
+// Finds `key` in the first section named `section` (both without regard to
+// ASCII case, blanks around the requested names ignored). False when the
+// section or key is missing or the key line has no '='.
+bool FindProfileValue(const std::string& contents, const char* section,
+                      const char* key, std::string* value);
+
+// GetPrivateProfileStringA over `contents` (null when there is no file).
+unsigned long ProfileStringFromText(const std::string* contents, const char* section,
+                                    const char* key, const char* defaultValue,
+                                    char* buffer, unsigned long size);
+
+// GetPrivateProfileIntA over `contents` (null when there is no file).
+uint32_t ProfileIntFromText(const std::string* contents, const char* section,
+                            const char* key, int defaultValue);
+
+// The system's conversion of a profile value to an integer: blanks, an
+// optional sign, an optional 0x, 0o or 0b prefix, then digits; wraps modulo
+// 2^32 like the system does.
+uint32_t ParseProfileInteger(const char* text);
+
+#endif

@@ -1,0 +1,16 @@
+#include "platform/sleep.h"
+
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+void SleepMilliseconds(uint32_t milliseconds) {
+  if (milliseconds == 0xFFFFFFFFu) {
+    for (;;) pause();
+  }
+  timespec left = {static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}

@@ -1,0 +1,70 @@
+#include "core/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+LauncherSettings ReadFrom(const TempDir& dir, const std::string& ini) {
+  dir.Write("Setup.ini", ini);
+  return ReadLauncherSettings(dir.WinPath("Setup.ini").c_str());
+}
+
+}  // namespace
+
+TEST(ReadLauncherSettings, NoFileGivesTheDefaults) {
+  TempDir dir;
+  LauncherSettings settings = ReadLauncherSettings(dir.WinPath("Missing.ini").c_str());
+  EXPECT_STREQ(settings.DEFAULTCMD, "Quorle.exe");
+  EXPECT_FALSE(settings.defaultCmdTooLong);
+  EXPECT_EQ(settings.COPYFROMZIP + settings.COPYSETFROMZIP + settings.INILANG + settings.SLEEP +
+                settings.SLEEPTIME + settings.TERMINATEORMLATCH + settings.CHECKSTARTPROGRAM,
+            0u);
+}
+
+TEST(ReadLauncherSettings, KeysAreReadFromTheirOwnSections) {
+  TempDir dir;
+  LauncherSettings settings = ReadFrom(dir,
+      "[PARAMS]\nCOPYFROMZIP=1\nSLEEP=1\nSLEEPTIME=3000\nINILANG=2\n"
+      "TERMINATEORMLATCH=1\nCHECKSTARTPROGRAM=2\n"
+      "[before]\ncopysetfromzip=1\n");
+  EXPECT_EQ(settings.COPYFROMZIP, 0u);  // placed in PARAMS: not seen
+  EXPECT_EQ(settings.COPYSETFROMZIP, 1u);  // names match without regard to case
+  EXPECT_EQ(settings.SLEEP, 1u);
+  EXPECT_EQ(settings.SLEEPTIME, 3000u);
+  EXPECT_EQ(settings.INILANG, 2u);
+  EXPECT_EQ(settings.TERMINATEORMLATCH, 1u);
+  EXPECT_EQ(settings.CHECKSTARTPROGRAM, 2u);
+}
+
+TEST(ReadLauncherSettings, OnlyExactlyOneSwitchesOn) {
+  EXPECT_TRUE(IsSwitchOn(1));
+  EXPECT_FALSE(IsSwitchOn(0));
+  EXPECT_FALSE(IsSwitchOn(2));
+  EXPECT_FALSE(IsSwitchOn(0xFFFFFFFFu));
+  TempDir dir;
+  EXPECT_EQ(ReadFrom(dir, "[BEFORE]\nCOPYFROMZIP=-1\n").COPYFROMZIP, 0xFFFFFFFFu);
+  EXPECT_EQ(ReadFrom(dir, "[BEFORE]\nCOPYFROMZIP= 1 \n").COPYFROMZIP, 1u);
+}
+
+TEST(ReadLauncherSettings, DefaultCommandIsTakenVerbatim) {
+  TempDir dir;
+  EXPECT_STREQ(ReadFrom(dir, "[PARAMS]\nDEFAULTCMD=\n").DEFAULTCMD, "");
+  EXPECT_STREQ(ReadFrom(dir, "[PARAMS]\nDEFAULTCMD=Inst.exe /q /x\n").DEFAULTCMD,
+               "Inst.exe /q /x");
+  std::string fits(260, 'c');
+  LauncherSettings settings = ReadFrom(dir, "[PARAMS]\nDEFAULTCMD=" + fits + "\n");
+  EXPECT_EQ(settings.DEFAULTCMD, fits);
+  EXPECT_FALSE(settings.defaultCmdTooLong);
+}
+
+TEST(ReadLauncherSettings, OverlongDefaultCommandIsRefusedNotCut) {
+  TempDir dir;
+  LauncherSettings settings =
+      ReadFrom(dir, "[PARAMS]\nDEFAULTCMD=" + std::string(261, 'c') + "\n");
+  EXPECT_TRUE(settings.defaultCmdTooLong);
+  EXPECT_STREQ(settings.DEFAULTCMD, "");
+}

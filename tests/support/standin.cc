@@ -1,0 +1,65 @@
+// Stands in for the setup program in tests. Appends to "<own path>.record":
+//   start <ms since epoch>
+//   cwd <current directory>
+//   cmdline <raw command line, hex; Windows only>
+//   arg <argument, hex>         (one line per argument after the program)
+//   end <ms since epoch>
+// STANDIN_SLEEP_MS makes it wait that long before it ends.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
+
+long long NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::string OwnPath() {
+#ifdef _WIN32
+  char path[MAX_PATH * 2];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+  return std::string(path, length);
+#else
+  return std::filesystem::read_symlink("/proc/self/exe").string();
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string record = OwnPath() + ".record";
+  FILE* out = std::fopen(record.c_str(), "ab");
+  if (out == nullptr) return 3;
+  std::fprintf(out, "start %lld\n", NowMs());
+  std::fprintf(out, "cwd %s\n", std::filesystem::current_path().string().c_str());
+#ifdef _WIN32
+  std::fprintf(out, "cmdline %s\n", Hex(GetCommandLineA()).c_str());
+#endif
+  for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", Hex(argv[i]).c_str());
+  std::fflush(out);
+  if (const char* sleepMs = std::getenv("STANDIN_SLEEP_MS"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(sleepMs)));
+  std::fprintf(out, "end %lld\n", NowMs());
+  std::fclose(out);
+  return 0;
+}
