@@ -1,0 +1,172 @@
+// Differential fuzzer: every input is opened with minizip and with ownzip and walked
+// entry by entry the way the extraction code walks archives; any difference in what
+// the two report aborts.
+//
+// Two differences are intended (see ownzip.h) and checked for here instead:
+//  - bzip2 entries: ownzip refuses to open them (minizip hands out raw bytes);
+//  - data ending before the recorded size: ownzip's read and close report
+//    UNZ_BADZIPFILE where minizip reports a plain end and success.
+#include <minizip/unzip.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "deploy/ownzip/ownzip.h"
+
+namespace {
+
+void fail(const char* what, long mine, long theirs) {
+  std::fprintf(stderr, "difference in %s: minizip %ld, ownzip %ld\n", what, theirs, mine);
+  std::abort();
+}
+
+void same(const char* what, long theirs, long mine) {
+  if (theirs != mine) fail(what, mine, theirs);
+}
+
+const std::string& scratch_path() {
+  static const std::string path = [] {
+    char tmpl[] = "/tmp/zip-differential-XXXXXX";
+    int fd = mkstemp(tmpl);
+    if (fd < 0) std::abort();
+    close(fd);
+    return std::string(tmpl);
+  }();
+  return path;
+}
+
+constexpr unsigned kNameBuffer = 512;
+constexpr int kMaxEntries = 20000;
+constexpr int kMaxReadsPerEntry = 4096;
+
+void compare_info(unzFile m, ownzip::unzFile o) {
+  unz_file_info mi;
+  ownzip::unz_file_info oi;
+  std::memset(&mi, 0, sizeof mi);
+  std::memset(&oi, 0, sizeof oi);
+  char mn[kNameBuffer], on[kNameBuffer];
+  std::memset(mn, 0xa5, sizeof mn);
+  std::memset(on, 0xa5, sizeof on);
+  int rm = unzGetCurrentFileInfo(m, &mi, mn, sizeof mn, nullptr, 0, nullptr, 0);
+  int ro = ownzip::unzGetCurrentFileInfo(o, &oi, on, sizeof on, nullptr, 0, nullptr, 0);
+  same("info result", rm, ro);
+  if (std::memcmp(mn, on, sizeof mn) != 0) fail("name buffer", 0, 0);
+  if (rm != UNZ_OK) return;
+  same("dosDate", static_cast<long>(mi.dosDate), static_cast<long>(oi.dosDate));
+  same("version", static_cast<long>(mi.version), static_cast<long>(oi.version));
+  same("flag", static_cast<long>(mi.flag), static_cast<long>(oi.flag));
+  same("method", static_cast<long>(mi.compression_method),
+       static_cast<long>(oi.compression_method));
+  same("crc", static_cast<long>(mi.crc), static_cast<long>(oi.crc));
+  same("compressed_size", static_cast<long>(mi.compressed_size),
+       static_cast<long>(oi.compressed_size));
+  same("uncompressed_size", static_cast<long>(mi.uncompressed_size),
+       static_cast<long>(oi.uncompressed_size));
+  same("size_filename", static_cast<long>(mi.size_filename),
+       static_cast<long>(oi.size_filename));
+  same("external_fa", static_cast<long>(mi.external_fa), static_cast<long>(oi.external_fa));
+  same("tm_year", mi.tmu_date.tm_year, oi.tmu_date.tm_year);
+  same("tm_mon", mi.tmu_date.tm_mon, oi.tmu_date.tm_mon);
+  same("tm_sec", mi.tmu_date.tm_sec, oi.tmu_date.tm_sec);
+
+  // Small extra and comment buffers: copies cut to size, comment found after the walk.
+  char me[16], oe[16], mc[24], oc[24];
+  std::memset(me, 0x5a, sizeof me);
+  std::memset(oe, 0x5a, sizeof oe);
+  std::memset(mc, 0x5a, sizeof mc);
+  std::memset(oc, 0x5a, sizeof oc);
+  // (minizip dereferences the info pointer unconditionally, so it is always passed.)
+  rm = unzGetCurrentFileInfo(m, &mi, nullptr, 0, me, sizeof me, mc, sizeof mc);
+  ro = ownzip::unzGetCurrentFileInfo(o, &oi, nullptr, 0, oe, sizeof oe, oc, sizeof oc);
+  same("info result (extra/comment)", rm, ro);
+  if (std::memcmp(me, oe, sizeof me) != 0) fail("extra buffer", 0, 0);
+  if (std::memcmp(mc, oc, sizeof mc) != 0) fail("comment buffer", 0, 0);
+  rm = unzGetCurrentFileInfo(m, &mi, nullptr, 0, nullptr, 0, mc, sizeof mc);
+  ro = ownzip::unzGetCurrentFileInfo(o, &oi, nullptr, 0, nullptr, 0, oc, sizeof oc);
+  same("info result (comment)", rm, ro);
+  if (std::memcmp(mc, oc, sizeof mc) != 0) fail("comment buffer", 0, 0);
+}
+
+void compare_data(unzFile m, ownzip::unzFile o, unsigned read_size) {
+  // What minizip knows of the entry decides which of the intended differences apply.
+  unz_file_info mi;
+  std::memset(&mi, 0, sizeof mi);
+  int rinfo = unzGetCurrentFileInfo(m, &mi, nullptr, 0, nullptr, 0, nullptr, 0);
+
+  int rm = unzOpenCurrentFile(m);
+  int ro = ownzip::unzOpenCurrentFile(o);
+  if (rinfo == UNZ_OK && mi.compression_method == 12 && rm == UNZ_OK) {
+    same("open result for a bzip2 entry", UNZ_BADZIPFILE, ro);
+    unzCloseCurrentFile(m);
+    return;
+  }
+  same("open result", rm, ro);
+  if (rm != UNZ_OK) {
+    same("read without open", unzReadCurrentFile(m, nullptr, 1),
+         ownzip::unzReadCurrentFile(o, nullptr, 1));
+    same("close without open", unzCloseCurrentFile(m), ownzip::unzCloseCurrentFile(o));
+    return;
+  }
+  static unsigned char mb[65536], ob[65536];
+  unsigned long total = 0;
+  bool ended_short = false;
+  for (int i = 0; i < kMaxReadsPerEntry; ++i) {
+    rm = unzReadCurrentFile(m, mb, read_size);
+    ro = ownzip::unzReadCurrentFile(o, ob, read_size);
+    if (rm == 0 && rinfo == UNZ_OK && total < mi.uncompressed_size) {
+      same("read result at a short end", UNZ_BADZIPFILE, ro);
+      ended_short = true;
+      break;
+    }
+    same("read result", rm, ro);
+    if (rm <= 0) break;
+    if (std::memcmp(mb, ob, static_cast<size_t>(rm)) != 0) fail("data", 0, 0);
+    total += static_cast<unsigned long>(rm);
+  }
+  rm = unzCloseCurrentFile(m);
+  ro = ownzip::unzCloseCurrentFile(o);
+  if (ended_short) {
+    same("close after a short end (minizip)", UNZ_OK, rm);
+    same("close after a short end", UNZ_BADZIPFILE, ro);
+  } else {
+    same("close result", rm, ro);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string& path = scratch_path();
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) std::abort();
+  if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
+  std::fclose(f);
+
+  unzFile m = unzOpen(path.c_str());
+  ownzip::unzFile o = ownzip::unzOpen(path.c_str());
+  same("open", m != nullptr, o != nullptr);
+  if (m == nullptr) return 0;
+
+  // Mostly the extraction code's read size; odd sizes now and then.
+  static const unsigned kReadSizes[] = {8192, 8192, 8192, 1, 100, 16384, 65536, 8192};
+  unsigned read_size = kReadSizes[size % 8];
+
+  for (int n = 0; n < kMaxEntries; ++n) {
+    compare_info(m, o);
+    compare_data(m, o, read_size);
+    int rm = unzGoToNextFile(m);
+    int ro = ownzip::unzGoToNextFile(o);
+    same("next", rm, ro);
+    if (rm != UNZ_OK) {
+      // Still usable after the walk ends: the cursor stays where it was.
+      compare_info(m, o);
+      break;
+    }
+  }
+  same("close", unzClose(m), ownzip::unzClose(o));
+  return 0;
+}

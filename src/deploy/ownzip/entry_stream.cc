@@ -1,0 +1,176 @@
+// Reading the data of the current entry.
+//
+// Compressed bytes go through one fixed input buffer, so memory stays flat whatever
+// the entry size. Chunk size, the output limit per call and the inflate calls follow
+// minizip 1.1 step for step: which call returns how many bytes, and which call reports
+// a damaged or truncated entry, then agree between the two readers.
+#include <cstring>
+#include <new>
+
+#include "deploy/ownzip/archive.h"
+#include "deploy/ownzip/ownzip.h"
+
+namespace ownzip {
+namespace detail {
+
+namespace {
+
+constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::uint32_t kLocalHeaderSig = 0x04034b50;
+constexpr unsigned long kStored = 0;
+constexpr unsigned long kDeflated = 8;
+constexpr unsigned long kBzip2 = 12;
+constexpr unsigned long kSizeInDescriptor = 8;  // general purpose flag bit 3
+constexpr std::uint64_t kZip64Marker = 0xffffffff;
+
+// Checks the local header against the central record; on success `*data_offset` is
+// where the entry's data starts, relative to the archive.
+bool check_local_header(Archive& a, std::uint64_t* data_offset) {
+  const CentralEntry& c = a.current;
+  if (!a.file.seek(c.local_header_offset + a.byte_before)) return false;
+  unsigned char raw[kLocalHeaderSize];
+  FieldBlock b = a.file.read_block(raw, sizeof raw);
+  bool ok = true;
+  std::uint64_t sig = b.get(0, 4, &ok);
+  std::uint64_t flags = b.get(6, 2, &ok);
+  std::uint64_t method = b.get(8, 2, &ok);
+  std::uint64_t crc = b.get(14, 4, &ok);
+  std::uint64_t csize = b.get(18, 4, &ok);
+  std::uint64_t usize = b.get(22, 4, &ok);
+  std::uint64_t name_length = b.get(26, 2, &ok);
+  std::uint64_t extra_length = b.get(28, 2, &ok);
+  b.get(4, 2, &ok);   // version needed
+  b.get(10, 4, &ok);  // time and date
+  if (!ok || sig != kLocalHeaderSig || method != c.compression_method) return false;
+  if (method != kStored && method != kDeflated && method != kBzip2) return false;
+  bool sizes_here = (flags & kSizeInDescriptor) == 0;
+  if (sizes_here && crc != c.crc) return false;
+  if (sizes_here && csize != kZip64Marker && csize != c.compressed_size) return false;
+  if (sizes_here && usize != kZip64Marker && usize != c.uncompressed_size) return false;
+  if (name_length != c.size_filename) return false;
+  *data_offset = c.local_header_offset + kLocalHeaderSize + name_length + extra_length;
+  return true;
+}
+
+// The data ran out before the recorded size: an error, not an end, so a truncated
+// or inconsistent entry cannot pass for a complete file.
+int end_of_data(EntryStream& s) {
+  if (s.rest_uncompressed == 0) return UNZ_EOF;
+  s.ended_short = true;
+  return UNZ_BADZIPFILE;
+}
+
+}  // namespace
+
+int open_entry(Archive& a) {
+  if (!a.current_file_ok) return UNZ_PARAMERROR;
+  if (a.stream != nullptr && a.stream->open) close_entry(a);
+  std::uint64_t data_offset = 0;
+  if (!check_local_header(a, &data_offset)) return UNZ_BADZIPFILE;
+  const CentralEntry& c = a.current;
+  // bzip2 is not supported; handing out its compressed bytes as content would be wrong.
+  if (c.compression_method == kBzip2) return UNZ_BADZIPFILE;
+
+  if (a.stream == nullptr) {
+    a.stream = new (std::nothrow) EntryStream;
+    if (a.stream == nullptr) return UNZ_INTERNALERROR;
+  }
+  EntryStream& s = *a.stream;
+  s.deflated = c.compression_method == kDeflated;
+  if (s.deflated) {
+    int zerr = Z_OK;
+    if (s.inflate_ready) {
+      zerr = inflateReset(&s.zs);
+    } else {
+      s.zs = z_stream{};
+      zerr = inflateInit2(&s.zs, -MAX_WBITS);  // raw deflate, no zlib header
+      s.inflate_ready = zerr == Z_OK;
+    }
+    if (zerr != Z_OK) return zerr;
+  }
+  s.zs.next_in = nullptr;
+  s.zs.avail_in = 0;
+  s.ended_short = false;
+  s.crc = 0;
+  s.expected_crc = c.crc;
+  s.rest_compressed = c.compressed_size;
+  s.rest_uncompressed = c.uncompressed_size;
+  s.next_read_offset = data_offset;
+  s.open = true;
+  return UNZ_OK;
+}
+
+int read_entry(Archive& a, unsigned char* buf, unsigned len) {
+  if (a.stream == nullptr || !a.stream->open) return UNZ_PARAMERROR;
+  if (len == 0) return 0;
+  EntryStream& s = *a.stream;
+  z_stream& zs = s.zs;
+  zs.next_out = buf;
+  zs.avail_out = len;
+  if (len > s.rest_uncompressed) zs.avail_out = static_cast<unsigned>(s.rest_uncompressed);
+
+  unsigned delivered = 0;
+  int err = Z_OK;
+  while (zs.avail_out > 0) {
+    if (zs.avail_in == 0 && s.rest_compressed > 0) {
+      unsigned chunk = kInputChunk;
+      if (s.rest_compressed < chunk) chunk = static_cast<unsigned>(s.rest_compressed);
+      if (!a.file.seek(s.next_read_offset + a.byte_before)) return UNZ_ERRNO;
+      if (a.file.read(s.input, chunk) != chunk) return UNZ_ERRNO;
+      s.next_read_offset += chunk;
+      s.rest_compressed -= chunk;
+      zs.next_in = s.input;
+      zs.avail_in = chunk;
+    }
+
+    if (!s.deflated) {
+      if (zs.avail_in == 0 && s.rest_compressed == 0) {
+        return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
+      }
+      unsigned n = zs.avail_out < zs.avail_in ? zs.avail_out : zs.avail_in;
+      std::memcpy(zs.next_out, zs.next_in, n);
+      s.crc = crc32(s.crc, zs.next_out, n);
+      s.rest_uncompressed -= n;
+      zs.avail_in -= n;
+      zs.avail_out -= n;
+      zs.next_out += n;
+      zs.next_in += n;
+      delivered += n;
+    } else {
+      unsigned char* before = zs.next_out;
+      unsigned room = zs.avail_out;
+      err = inflate(&zs, Z_SYNC_FLUSH);
+      if (err >= 0 && zs.msg != nullptr) err = Z_DATA_ERROR;
+      unsigned produced = room - zs.avail_out;
+      s.crc = crc32(s.crc, before, produced);
+      s.rest_uncompressed -= produced;
+      delivered += produced;
+      if (err == Z_STREAM_END) {
+        return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
+      }
+      if (err != Z_OK) break;
+    }
+  }
+  if (err == Z_OK) return static_cast<int>(delivered);
+  return err;
+}
+
+int close_entry(Archive& a) {
+  if (a.stream == nullptr || !a.stream->open) return UNZ_PARAMERROR;
+  EntryStream& s = *a.stream;
+  int err = UNZ_OK;
+  if (s.rest_uncompressed == 0 && s.crc != s.expected_crc) err = UNZ_CRCERROR;
+  if (s.ended_short) err = UNZ_BADZIPFILE;
+  s.open = false;
+  return err;
+}
+
+void free_entry_stream(Archive& a) {
+  if (a.stream == nullptr) return;
+  if (a.stream->inflate_ready) inflateEnd(&a.stream->zs);
+  delete a.stream;
+  a.stream = nullptr;
+}
+
+}  // namespace detail
+}  // namespace ownzip
