@@ -1,0 +1,170 @@
+// The launcher starts the setup program with its own command-line tail,
+// waits for it, and always ends with status 1.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+
+#include "integration/launcher_harness.h"
+#include "platform/command_line.h"
+
+namespace {
+
+// What the setup program must have received for `tail`: under Windows the
+// raw command line, elsewhere the arguments the tail splits into.
+void ExpectSetupGot(const LauncherPackage& package, const std::string& setupPath,
+                    const std::string& tail, const StandinRecord& record) {
+  if (UnderWine()) {
+    ASSERT_TRUE(record.commandLine.has_value());
+    EXPECT_EQ(*record.commandLine, tail.empty() ? setupPath : setupPath + " " + tail);
+  }
+  EXPECT_EQ(record.arguments, SplitArguments(tail.c_str()));
+  (void)package;
+}
+
+}  // namespace
+
+TEST(Launch, TailReachesTheSetupProgramByteForByte) {
+  LauncherPackage package;
+  const std::string tail = "-silent  \"quoted  arg\"  \\\"x\\\" back\\\\slash\\  end  ";
+  LaunchResult result = package.Run(tail);
+  EXPECT_EQ(result.status, 1);
+  auto records = package.Records();
+  ASSERT_EQ(records.size(), 1u);
+  ExpectSetupGot(package, package.WinPath("Quorle.exe"), tail, records[0]);
+}
+
+TEST(Launch, EmptyTailGivesExactlyTheSetupPath) {
+  LauncherPackage package;
+  EXPECT_EQ(package.Run("").status, 1);
+  auto records = package.Records();
+  ASSERT_EQ(records.size(), 1u);
+  ExpectSetupGot(package, package.WinPath("Quorle.exe"), "", records[0]);
+}
+
+TEST(Launch, DefaultCommandNamesTheSetupProgram) {
+  LauncherPackage package;
+  package.InstallStandin("Other.exe");
+  package.WriteIni("[PARAMS]\nDEFAULTCMD=Other.exe\n");
+  EXPECT_EQ(package.Run("-x").status, 1);
+  EXPECT_TRUE(package.Records().empty());
+  auto records = package.Records("Other.exe");
+  ASSERT_EQ(records.size(), 1u);
+  ExpectSetupGot(package, package.WinPath("Other.exe"), "-x", records[0]);
+}
+
+TEST(Launch, DefaultCommandOptionsComeBeforeTheTail) {
+  LauncherPackage package;
+  package.WriteIni("[PARAMS]\nDEFAULTCMD=Quorle.exe /opt \"two words\"\n");
+  EXPECT_EQ(package.Run("-tail").status, 1);
+  auto records = package.Records();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].arguments, (std::vector<std::string>{"/opt", "two words", "-tail"}));
+}
+
+TEST(Launch, EmptyOrOverlongDefaultCommandStartsNothing) {
+  LauncherPackage package;
+  package.WriteIni("[PARAMS]\nDEFAULTCMD=\n");
+  EXPECT_EQ(package.Run("-x").status, 1);
+  package.WriteIni("[PARAMS]\nDEFAULTCMD=Quorle.exe" + std::string(260, ' ') + "x\n");
+  EXPECT_EQ(package.Run("-x").status, 1);
+  EXPECT_TRUE(package.Records().empty());
+}
+
+TEST(Launch, OverlongCommandStartsNothing) {
+  LauncherPackage package;
+  // The setup command holds at most 519 characters.
+  std::string room(519 - package.WinPath("Quorle.exe").size() - 1, 'a');
+  EXPECT_EQ(package.Run(room).status, 1);
+  EXPECT_EQ(package.Records().size(), 1u);
+  EXPECT_EQ(package.Run(room + "a").status, 1);
+  EXPECT_EQ(package.Records().size(), 1u);
+}
+
+TEST(Launch, MissingSetupProgramStillRunsToTheEnd) {
+  LauncherPackage package;
+  package.RemoveStandin();
+  package.WriteIni("[PARAMS]\nSLEEP=1\nSLEEPTIME=300\n");
+  LaunchResult result = package.Run("-x");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_GE(result.endMs - result.startMs, 300);
+}
+
+TEST(Launch, SetupRunsInTheLaunchersCurrentDirectory) {
+  LauncherPackage package;
+  TempDir elsewhere;
+  RunOptions options;
+  options.cwd = elsewhere.Path();
+  EXPECT_EQ(package.Run(options).status, 1);
+  auto records = package.Records();
+  ASSERT_EQ(records.size(), 1u);
+  std::string expected = UnderWine() ? elsewhere.WinPath() : elsewhere.Path();
+  EXPECT_EQ(records[0].cwd, expected);
+}
+
+TEST(Launch, BlanksInTheDirectoryLeaveTheSetupPathUnquoted) {
+  LauncherPackage package("Setup.exe", "my pkg");
+  EXPECT_EQ(package.Run("-x").status, 1);
+  auto records = package.Records();
+  ASSERT_EQ(records.size(), 1u);
+  if (UnderWine()) {
+    // Wine puts quotes around the program path it found; Windows passes the
+    // line on as it is.
+    EXPECT_EQ(*records[0].commandLine, "\"" + package.WinPath("Quorle.exe") + "\" -x");
+  } else {
+    // The program's own runtime splits the unquoted path at the blank.
+    EXPECT_EQ(records[0].arguments, (std::vector<std::string>{"pkg\\Quorle.exe", "-x"}));
+  }
+}
+
+TEST(Launch, WaitsForTheSetupProgramThenPausesOnlyWhenSleepIsOne) {
+  LauncherPackage package;
+  package.WriteIni("[PARAMS]\nSLEEP=1\nSLEEPTIME=1500\n");
+  RunOptions options;
+  options.env = {{"STANDIN_SLEEP_MS", std::string("700")}};
+  LaunchResult result = package.Run(options);
+  EXPECT_EQ(result.status, 1);
+  auto records = package.Records();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_GE(records[0].endMs - records[0].startMs, 700);
+  EXPECT_GE(result.endMs - records[0].endMs, 1400);
+
+  package.WriteIni("[PARAMS]\nSLEEP=2\nSLEEPTIME=8000\n");
+  result = package.Run(options);
+  EXPECT_EQ(result.status, 1);
+  records = package.Records();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_LT(result.endMs - records[1].endMs, 6000);
+}
+
+TEST(Launch, SecondLauncherOfTheSameNameIsHeldBack) {
+  std::string name = "Mx" + std::to_string(NowMs() % 1000000) + ".exe";
+  LauncherPackage first(name, "one");
+  LauncherPackage second(name, "two");
+  LauncherPackage other("Other" + name, "three");
+  RunOptions slow;
+  slow.env = {{"STANDIN_SLEEP_MS", std::string("4000")}};
+  if (!UnderWine()) {
+    // Natively the mutex namespace is per package; share one for this test.
+    slow.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
+  }
+  slow.background = true;
+  first.Run(slow);
+  // Wait until the first launcher's setup program runs.
+  for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
+  ASSERT_EQ(first.Records().size(), 1u);
+
+  RunOptions quick;
+  quick.env = slow.env;
+  quick.env[0].second = "0";
+  EXPECT_EQ(second.Run(quick).status, 1);
+  EXPECT_TRUE(second.Records().empty());
+  EXPECT_EQ(other.Run(quick).status, 1);
+  EXPECT_EQ(other.Records().size(), 1u);
+  EXPECT_EQ(first.Wait().status, 1);
+
+  // Once the first has ended, the name is free again.
+  EXPECT_EQ(second.Run(quick).status, 1);
+  EXPECT_EQ(second.Records().size(), 1u);
+}

@@ -1,0 +1,248 @@
+#include "integration/launcher_harness.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/command_line.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kWine[] = "/usr/lib/wine/wine64";
+
+std::string RequiredEnv(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0')
+    throw std::runtime_error(std::string("environment variable not set: ") + name);
+  return value;
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
+
+std::string FromHex(const std::string& hex) {
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return bytes;
+}
+
+// The current environment with `changes` applied.
+std::vector<std::string> ChangedEnvironment(const EnvChanges& changes) {
+  std::vector<std::string> entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    std::string text = *entry;
+    std::string name = text.substr(0, text.find('='));
+    bool replaced = false;
+    for (const auto& change : changes) replaced |= change.first == name;
+    if (!replaced) entries.push_back(text);
+  }
+  // A later change of the same variable wins.
+  for (size_t i = 0; i < changes.size(); ++i) {
+    bool overridden = false;
+    for (size_t j = i + 1; j < changes.size(); ++j) overridden |= changes[j].first == changes[i].first;
+    if (!overridden && changes[i].second)
+      entries.push_back(changes[i].first + "=" + *changes[i].second);
+  }
+  return entries;
+}
+
+long long Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                const std::string& cwd, const std::string& outputFile = "") {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  if (!outputFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid;
+  int error = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) throw std::runtime_error("cannot start " + argv[0]);
+  return pid;
+}
+
+int WaitPid(long long pid) {
+  int status = 0;
+  while (waitpid(static_cast<pid_t>(pid), &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> WineEnvironment(const EnvChanges& extra = {}) {
+  EnvChanges changes = {{"WINEPREFIX", WinePrefix()}, {"WINEDEBUG", std::string("-all")}};
+  changes.insert(changes.end(), extra.begin(), extra.end());
+  return ChangedEnvironment(changes);
+}
+
+}  // namespace
+
+long long NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+Runner CurrentRunner() {
+  const char* runner = std::getenv("LAUNCHER_TEST_RUNNER");
+  return runner != nullptr && std::strcmp(runner, "wine") == 0 ? Runner::kWine : Runner::kNative;
+}
+
+bool UnderWine() { return CurrentRunner() == Runner::kWine; }
+
+std::string BuildProgram(const std::string& name) {
+  fs::path dir = RequiredEnv("LAUNCHER_TEST_BIN_DIR");
+  std::string file = name + (UnderWine() ? ".exe" : "");
+  if (name == "launcher" || name == "profile-get") return (dir / file).string();
+  return (dir / "test-bin" / file).string();
+}
+
+std::string WinePrefix() { return UnderWine() ? RequiredEnv("WINEPREFIX") : std::string(); }
+
+std::string RunWineCommand(const std::vector<std::string>& arguments, int* status) {
+  if (!UnderWine()) return "";
+  TempDir scratch;
+  std::vector<std::string> argv = {kWine};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  int code = WaitPid(Spawn(argv, WineEnvironment(), "", scratch.Path("out")));
+  if (status != nullptr) *status = code;
+  return scratch.Read("out");
+}
+
+LauncherPackage::LauncherPackage(const std::string& launcherName, const std::string& subdirectory)
+    : subdirectory_(subdirectory), launcherName_(launcherName) {
+  fs::create_directories(Path());
+  fs::copy_file(BuildProgram("launcher"), Path(launcherName_));
+  InstallStandin("Quorle.exe");
+}
+
+std::string LauncherPackage::Path(const std::string& relative) const {
+  return dir_.Path(relative.empty() ? subdirectory_ : subdirectory_ + "/" + relative);
+}
+
+std::string LauncherPackage::WinPath(const std::string& relative) const {
+  return dir_.WinPath(relative.empty() ? subdirectory_ : subdirectory_ + "/" + relative);
+}
+
+void LauncherPackage::Write(const std::string& relative, const std::string& contents) const {
+  dir_.Write(subdirectory_ + "/" + relative, contents);
+}
+
+void LauncherPackage::WriteIni(const std::string& text) const {
+  std::string stem = launcherName_.substr(0, launcherName_.rfind('.'));
+  Write(stem + ".ini", text);
+}
+
+void LauncherPackage::InstallStandin(const std::string& name) const {
+  fs::copy_file(BuildProgram("standin"), Path(name), fs::copy_options::overwrite_existing);
+  fs::permissions(Path(name), fs::perms::owner_all, fs::perm_options::add);
+}
+
+void LauncherPackage::RemoveStandin(const std::string& name) const { fs::remove(Path(name)); }
+
+LaunchResult LauncherPackage::Run(const std::string& tail) const {
+  RunOptions options;
+  options.tail = tail;
+  return Run(options);
+}
+
+LaunchResult LauncherPackage::Run(const RunOptions& options) const {
+  std::string cwd = options.cwd.empty() ? Path() : options.cwd;
+  long long pid;
+  LaunchResult result;
+  result.startMs = NowMs();
+  if (UnderWine()) {
+    std::string line = "\"" + WinPath(launcherName_) + "\"";
+    if (!options.tail.empty()) line += " " + options.tail;
+    std::ostringstream request;
+    for (const auto& change : options.env) {
+      if (change.second)
+        request << "set " << change.first << "=" << *change.second << "\n";
+      else
+        request << "unset " << change.first << "\n";
+    }
+    request << "cmd " << Hex(line) << "\n";
+    std::string requestFile = dir_.Path("request-" + std::to_string(NowMs()) + ".txt");
+    std::ofstream(requestFile, std::ios::binary) << request.str();
+    pid = Spawn({kWine, BuildProgram("spawn-driver"), requestFile}, WineEnvironment(), cwd);
+  } else {
+    std::vector<std::string> argv = {Path(launcherName_)};
+    for (const std::string& argument : SplitArguments(options.tail.c_str()))
+      argv.push_back(argument);
+    // A private mutex namespace keeps concurrent test runs apart.
+    EnvChanges env = {{"LAUNCHER_MUTEX_DIR", dir_.Path("mutex")}};
+    env.insert(env.end(), options.env.begin(), options.env.end());
+    fs::create_directories(dir_.Path("mutex"));
+    pid = Spawn(argv, ChangedEnvironment(env), cwd);
+  }
+  if (options.background) {
+    backgroundPid_ = pid;
+    backgroundStartMs_ = result.startMs;
+    return result;
+  }
+  result.status = WaitPid(pid);
+  result.endMs = NowMs();
+  return result;
+}
+
+LaunchResult LauncherPackage::Wait() const {
+  LaunchResult result;
+  result.startMs = backgroundStartMs_;
+  result.status = WaitPid(backgroundPid_);
+  result.endMs = NowMs();
+  backgroundPid_ = 0;
+  return result;
+}
+
+std::vector<StandinRecord> LauncherPackage::Records(const std::string& name) const {
+  std::vector<StandinRecord> records;
+  std::ifstream in(Path(name + ".record"), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string::size_type space = line.find(' ');
+    std::string field = line.substr(0, space);
+    std::string value = space == std::string::npos ? "" : line.substr(space + 1);
+    if (field == "start") {
+      records.emplace_back();
+      records.back().startMs = std::stoll(value);
+    } else if (records.empty()) {
+      continue;
+    } else if (field == "cwd") {
+      records.back().cwd = value;
+    } else if (field == "cmdline") {
+      records.back().commandLine = FromHex(value);
+    } else if (field == "arg") {
+      records.back().arguments.push_back(FromHex(value));
+    } else if (field == "end") {
+      records.back().endMs = std::stoll(value);
+    }
+  }
+  return records;
+}

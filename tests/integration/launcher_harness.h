@@ -1,0 +1,91 @@
+// End-to-end runs of the built launcher in a scratch package directory,
+// natively or under Wine. The same tests run with both: ctest starts the
+// test program once per runner (LAUNCHER_TEST_RUNNER=native|wine), with
+// LAUNCHER_TEST_BIN_DIR naming the build whose programs are used.
+#ifndef LAUNCHER_TESTS_INTEGRATION_LAUNCHER_HARNESS_H
+#define LAUNCHER_TESTS_INTEGRATION_LAUNCHER_HARNESS_H
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+enum class Runner { kNative, kWine };
+Runner CurrentRunner();
+bool UnderWine();
+
+// A program of the build under test: "launcher", "profile-get", or one of
+// the test programs ("standin", "spawn-driver"); ".exe" added under Wine.
+std::string BuildProgram(const std::string& name);
+
+// The Wine prefix the tests run in (empty natively).
+std::string WinePrefix();
+
+// Runs a Windows program of the prefix (e.g. {"reg", "query", "HKCU\\X"})
+// under Wine and returns what it printed; natively returns "".
+std::string RunWineCommand(const std::vector<std::string>& arguments, int* status = nullptr);
+
+// Environment changes for the launcher's process: a value sets a variable,
+// nullopt removes it. Under Wine they are made inside Windows, since Wine
+// ignores host values of TEMP, APPDATA, ALLUSERSPROFILE and others.
+using EnvChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
+struct StandinRecord {
+  long long startMs = 0;
+  long long endMs = 0;
+  std::string cwd;
+  std::optional<std::string> commandLine;  // Windows only: the raw line
+  std::vector<std::string> arguments;
+};
+
+struct RunOptions {
+  std::string tail;       // the exact command-line tail
+  EnvChanges env;
+  std::string cwd;        // host directory to start in; default: the package
+  bool background = false;
+};
+
+struct LaunchResult {
+  int status = -1;       // the launcher's exit status
+  long long startMs = 0;
+  long long endMs = 0;
+};
+
+// A package directory: the launcher as `launcherName`, the stand-in setup
+// program as Quorle.exe, and whatever the test writes beside them.
+class LauncherPackage {
+ public:
+  explicit LauncherPackage(const std::string& launcherName = "Setup.exe",
+                           const std::string& subdirectory = "pkg");
+
+  const TempDir& dir() const { return dir_; }
+  // Host path and the launcher's view of a file in the package directory.
+  std::string Path(const std::string& relative = "") const;
+  std::string WinPath(const std::string& relative = "") const;
+
+  void WriteIni(const std::string& text) const;
+  void Write(const std::string& relative, const std::string& contents) const;
+  // Puts another copy of the stand-in into the package under `name`.
+  void InstallStandin(const std::string& name) const;
+  void RemoveStandin(const std::string& name = "Quorle.exe") const;
+
+  LaunchResult Run(const RunOptions& options = {}) const;
+  LaunchResult Run(const std::string& tail) const;
+  // For a run started with `background`: waits for it.
+  LaunchResult Wait() const;
+
+  std::vector<StandinRecord> Records(const std::string& name = "Quorle.exe") const;
+
+ private:
+  TempDir dir_;
+  std::string subdirectory_;
+  std::string launcherName_;
+  mutable long long backgroundPid_ = 0;
+  mutable long long backgroundStartMs_ = 0;
+};
+
+long long NowMs();
+
+#endif
