@@ -3,12 +3,16 @@
 //   cwd <current directory>
 //   cmdline <raw command line, hex; Windows only>
 //   arg <argument, hex>         (one line per argument after the program)
+//   copy <contents, hex>        (of the file STANDIN_COPY names, when set;
+//                                "copy missing" when it cannot be read)
 //   end <ms since epoch>
 // STANDIN_SLEEP_MS makes it wait that long before it ends.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -56,6 +60,15 @@ int main(int argc, char** argv) {
   std::fprintf(out, "cmdline %s\n", Hex(GetCommandLineA()).c_str());
 #endif
   for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", Hex(argv[i]).c_str());
+  if (const char* copy = std::getenv("STANDIN_COPY")) {
+    std::ifstream in(copy, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (in)
+      std::fprintf(out, "copy %s\n", Hex(contents.str()).c_str());
+    else
+      std::fprintf(out, "copy missing\n");
+  }
   std::fflush(out);
   if (const char* sleepMs = std::getenv("STANDIN_SLEEP_MS"))
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(sleepMs)));
