@@ -1,12 +1,83 @@
 #include "locale/language_swap.h"
 
+#include <cstdio>
 #include <cstring>
 
-// Not built yet: nothing is ever swapped.
-bool SwapLanguageConfig(const char* /*exeDirectory*/, const char* /*iniPath*/,
-                        uint32_t /*languageCount*/, LanguageSwap* swap) {
-  std::memset(swap, 0, sizeof(*swap));
+#include "core/settings.h"
+#include "platform/file_ops.h"
+#include "platform/file_system.h"
+#include "platform/profile.h"
+#include "platform/system_language.h"
+
+namespace {
+
+bool Exists(const char* path) { return GetPathAttributes(path) != kInvalidFileAttributes; }
+
+// Formats into a path buffer; false (and an empty buffer) when the result
+// would not fit, since a cut path names some other file.
+template <typename... Args>
+bool FormatPath(char (&buffer)[kPathBufferSize], const char* format, Args... args) {
+  int length = std::snprintf(buffer, sizeof(buffer), format, args...);
+  if (length < 0 || static_cast<size_t>(length) >= sizeof(buffer)) {
+    buffer[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+// Whether an entry lists the system's language; only the first one counts.
+bool IsLanguageListed(uint16_t systemLanguage, const char* iniPath, uint32_t count) {
+  // A 64-bit index ends even when the count is the largest 32-bit number.
+  for (uint64_t index = 1; index <= count; ++index) {
+    char key[32];
+    std::snprintf(key, sizeof(key), "INILANG%llu", static_cast<unsigned long long>(index));
+    uint32_t entry = ReadProfileInt(kSectionParams, key, 0, iniPath);
+    if (entry == static_cast<uint32_t>(systemLanguage)) return true;
+  }
   return false;
 }
 
-void RestoreLanguageConfig(const LanguageSwap& /*swap*/) {}
+}  // namespace
+
+bool SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
+                        uint32_t languageCount, LanguageSwap* swap) {
+  return SwapLanguageConfigFor(GetSystemDefaultLanguage(), exeDirectory, iniPath,
+                               languageCount, swap);
+}
+
+bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
+                           const char* iniPath, uint32_t languageCount, LanguageSwap* swap) {
+  std::memset(swap, 0, sizeof(*swap));
+  bool pathsFit = FormatPath(swap->configPath, "%s\\Velquist.ini", exeDirectory) &&
+                  FormatPath(swap->backupPath, "%s\\Velquist.bak", exeDirectory);
+  if (!pathsFit) {
+    swap->configPath[0] = swap->backupPath[0] = '\0';
+    return false;
+  }
+  if (languageCount == 0) return false;
+
+  if (!IsLanguageListed(systemLanguage, iniPath, languageCount)) return false;
+
+  char copyPath[kPathBufferSize];
+  if (!FormatPath(copyPath, "%s\\Velquist.%04x", exeDirectory, static_cast<unsigned>(systemLanguage)))
+    return false;
+  if (!Exists(copyPath) || !Exists(swap->configPath)) return false;
+  if (!RenameWithoutReplacing(swap->configPath, swap->backupPath)) return false;
+  swap->configSwapped = true;
+
+  if (!CopyFileWithoutReplacing(copyPath, swap->configPath)) {
+    // Setup would otherwise run without any configuration file: give it the
+    // package's own one back, as if the language were not listed.
+    if (RenameWithoutReplacing(swap->backupPath, swap->configPath)) swap->configSwapped = false;
+  }
+  return swap->configSwapped;
+}
+
+void RestoreLanguageConfig(const LanguageSwap& swap) {
+  if (!swap.configSwapped || !Exists(swap.backupPath)) return;
+  // The copy inherits the language copy's read-only state; it is ours to
+  // remove all the same.
+  if (!DeleteFileAt(swap.configPath) && ClearReadOnly(swap.configPath))
+    DeleteFileAt(swap.configPath);
+  RenameWithoutReplacing(swap.backupPath, swap.configPath);
+}

@@ -18,6 +18,10 @@ struct LanguageSwap {
 bool SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
                         uint32_t languageCount, LanguageSwap* swap);
 
+// The same for a given system language.
+bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
+                           const char* iniPath, uint32_t languageCount, LanguageSwap* swap);
+
 // Puts the package's own configuration file back after a swap.
 void RestoreLanguageConfig(const LanguageSwap& swap);
 
