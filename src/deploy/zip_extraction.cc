@@ -1,0 +1,194 @@
+#include "deploy/zip_extraction.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "core/path_buffer.h"
+#include "platform/file_ops.h"
+#include "platform/file_output.h"
+#include "platform/file_system.h"
+#include "platform/file_times.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr bool kColonRefused = true;  // "name:stream" writes a hidden stream
+#else
+constexpr bool kColonRefused = false;
+#endif
+
+// Longest path the ANSI file functions take, without the terminator.
+constexpr size_t kMaxPathLength = kPathBufferSize - 1;
+
+// A component made of dots and blanks only, at least two dots: Windows drops
+// trailing dots and blanks, so it may resolve to the parent directory.
+bool IsParentLike(const char* begin, const char* end) {
+  int dots = 0;
+  for (const char* p = begin; p != end; ++p) {
+    if (*p == '.') {
+      ++dots;
+    } else if (*p != ' ') {
+      return false;
+    }
+  }
+  return dots >= 2;
+}
+
+// The length of the directory part of `path`, its last backslash included
+// (0 when it has none), scanning lead bytes as CreateDirectoryChain does.
+size_t DirectoryPartLength(const std::string& path) {
+  size_t length = 0;
+  for (size_t p = 0; p < path.size();) {
+    const unsigned char byte = static_cast<unsigned char>(path[p]);
+    if (byte == '\\') length = p + 1;
+    p += (IsLeadByte(byte) && p + 1 < path.size()) ? 2 : 1;
+  }
+  return length;
+}
+
+// Creates a new, empty file beside `target` under a name of its own.
+bool CreateTemporaryBeside(const std::string& target, std::string* temporary,
+                           OutputFile* file) {
+  static uint32_t counter = static_cast<uint32_t>(std::time(nullptr)) * 2654435761u;
+  const std::string directory = target.substr(0, DirectoryPartLength(target));
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    char name[16];
+    std::snprintf(name, sizeof(name), "~%06x.tmp", static_cast<unsigned>(counter++ & 0xFFFFFF));
+    *temporary = directory + name;
+    if (temporary->size() > kMaxPathLength) return false;
+    if (CreateNewOutputFile(temporary->c_str(), file)) return true;
+    // Only a name that is taken is worth another try.
+    if (!PathExists(*temporary)) return false;
+  }
+  return false;
+}
+
+// One file entry. False when its data cannot be opened, which ends the
+// extraction; true otherwise, whether or not the file was written.
+bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo& info,
+                      const std::string& path) {
+  if (reader->openCurrentFile(archive) != kZipOk) return false;
+  CreateDirectoryChain(path);
+
+  std::string temporary;
+  OutputFile file;
+  const bool created = CreateTemporaryBeside(path, &temporary, &file);
+
+  // Without a file the data is still read through to its end.
+  char buffer[kCopyBufferSize];
+  bool sound = true;
+  uint64_t total = 0;
+  for (;;) {
+    const int count = reader->readCurrentFile(archive, buffer, sizeof(buffer));
+    if (count < 0) {
+      sound = false;
+      break;
+    }
+    if (count == 0) break;
+    total += static_cast<unsigned>(count);
+    if (created && sound && !WriteOutputFile(&file, buffer, static_cast<unsigned>(count)))
+      sound = false;
+  }
+  if (created) {
+    // Every file goes to the disk before it is closed.
+    if (!FlushOutputFile(&file)) sound = false;
+    if (!CloseOutputFile(&file)) sound = false;
+  }
+  // Reports a CRC mismatch once the whole entry was read. Data that ends
+  // short is caught by its length: not every reader reports it.
+  if (reader->closeCurrentFile(archive) != kZipOk) sound = false;
+  if (total != info.uncompressedSize) sound = false;
+
+  if (!created) return true;
+  if (sound && ReplaceFileWith(temporary.c_str(), path.c_str())) {
+    SetFileTimesFromDos(path, info.dosDate);
+  } else {
+    DeleteFileAt(temporary.c_str());
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool PathExists(const std::string& path) {
+  return GetPathAttributes(path.c_str()) != kInvalidFileAttributes;
+}
+
+bool CreateDirectoryChain(const std::string& path) {
+  for (size_t p = 0; p < path.size();) {
+    const unsigned char byte = static_cast<unsigned char>(path[p]);
+    if (byte == '\\') {
+      const std::string prefix = path.substr(0, p);
+      if (!PathExists(prefix) && !CreateDirectoryAt(prefix.c_str())) return false;
+    }
+    p += (IsLeadByte(byte) && p + 1 < path.size()) ? 2 : 1;
+  }
+  return true;
+}
+
+bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime) {
+  return SetFileTimesFromDosStamp(path.c_str(), dosDateTime);
+}
+
+EntryKind ClassifyEntryName(const char* name, bool colonRefused) {
+  const size_t length = std::strlen(name);
+  if (length == 0 || name[0] == '\\') return EntryKind::kRefused;
+  if (length >= 2 && name[1] == ':') return EntryKind::kRefused;
+  if (colonRefused && std::strchr(name, ':') != nullptr) return EntryKind::kRefused;
+  // Every backslash byte splits here, also one that ends a two-byte
+  // character: the system may not read the name as code page 932.
+  const char* component = name;
+  for (const char* p = name;; ++p) {
+    if (*p == '\\' || *p == '\0') {
+      if (IsParentLike(component, p)) return EntryKind::kRefused;
+      if (*p == '\0') break;
+      component = p + 1;
+    }
+  }
+  if (length >= 2 && name[length - 1] == '\\' &&
+      !IsLeadByte(static_cast<unsigned char>(name[length - 2])))
+    return EntryKind::kDirectory;
+  return EntryKind::kFile;
+}
+
+bool ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
+                           const std::string& destination) {
+  if (reader == nullptr) return false;
+  void* archive = reader->open(archivePath.c_str());
+  if (archive == nullptr) return false;
+
+  char name[kEntryNameSize];
+  for (;;) {
+    ZipEntryInfo info;
+    if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
+    // A name that did not fit arrives cut and unterminated: skipped.
+    if (info.nameSize < sizeof(name)) {
+      for (char* p = name; *p != '\0'; ++p) {
+        if (*p == '/') *p = '\\';
+      }
+      const EntryKind kind = ClassifyEntryName(name, kColonRefused);
+      const std::string path = destination + name;
+      if (kind == EntryKind::kRefused || path.size() > kMaxPathLength) {
+        // Nothing is written for it.
+      } else if (kind == EntryKind::kDirectory) {
+        CreateDirectoryChain(path);
+        // Fails for a directory, which keeps the times of its making.
+        SetFileTimesFromDos(path, info.dosDate);
+      } else if (!ExtractFileEntry(reader, archive, info, path)) {
+        break;
+      }
+    }
+    if (reader->goToNextFile(archive) == kZipEndOfList) break;
+  }
+  reader->close(archive);
+  return true;
+}
+
+bool ExtractZipArchive(const std::string& archivePath, const std::string& destination) {
+  return ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination);
+}

@@ -1,0 +1,55 @@
+// Unpacking a whole zip archive into a directory tree.
+#ifndef LAUNCHER_DEPLOY_ZIP_EXTRACTION_H
+#define LAUNCHER_DEPLOY_ZIP_EXTRACTION_H
+
+#include <cstdint>
+#include <string>
+
+#include "deploy/zip_reader.h"
+
+// Entry names arrive in a buffer of this size; longer names are not taken.
+constexpr unsigned long kEntryNameSize = 512;
+// Entry data streams through one buffer of this size.
+constexpr unsigned kCopyBufferSize = 8192;
+
+// Unpacks every entry of the archive below `destination`, which is a prefix
+// (callers end it with a backslash): entry "a/b.txt" lands at
+// destination + "a\b.txt", missing directories created on the way, with
+// the entry's stamp as its creation and last-write time.
+//
+// Entries that would land outside the destination are skipped. A file is
+// written under a temporary name beside its target and moved over the
+// target only when its data is complete and its CRC matches, so a damaged
+// entry never replaces or leaves a file. An entry whose data cannot be
+// opened ends the extraction there.
+//
+// False only when the archive cannot be opened.
+bool ExtractZipArchive(const std::string& archivePath, const std::string& destination);
+bool ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
+                           const std::string& destination);
+
+enum class EntryKind { kFile, kDirectory, kRefused };
+
+// Classifies a name whose "/" are already "\": refused when it is empty,
+// starts with "\", has a drive prefix, a component of two or more dots
+// (with blanks, which Windows drops), or, when `colonRefused`, any ":"
+// (alternate data streams on Windows). A directory ends with "\" that does
+// not close a two-byte character; anything else is a file.
+EntryKind ClassifyEntryName(const char* name, bool colonRefused);
+
+// True for the lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC), whatever
+// the system's code page: entry names of this kind come in that encoding.
+bool IsLeadByte(unsigned char byte);
+
+// Creates each missing directory named by a prefix of `path` that ends just
+// before a backslash; false as soon as one cannot be created.
+bool CreateDirectoryChain(const std::string& path);
+
+// Sets the creation and last-write time of the file at `path` from a DOS
+// date/time read as local time; false when the file cannot be opened.
+bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime);
+
+// A file or directory of that name exists.
+bool PathExists(const std::string& path);
+
+#endif

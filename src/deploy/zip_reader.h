@@ -1,0 +1,42 @@
+// The zip reading the extraction needs, as a table of the seven unzip
+// functions, so that the same extraction runs over either reader: the
+// system's minizip (native builds) or our own (every build).
+#ifndef LAUNCHER_DEPLOY_ZIP_READER_H
+#define LAUNCHER_DEPLOY_ZIP_READER_H
+
+#include <cstdint>
+
+// The unzip result codes the extraction tells apart.
+constexpr int kZipOk = 0;
+constexpr int kZipEndOfList = -100;
+
+// What the extraction takes from an entry's central-directory record.
+struct ZipEntryInfo {
+  uint32_t dosDate;           // MS-DOS date (high 16 bits) and time, local
+  uint32_t uncompressedSize;  // bytes the entry's data must inflate to
+  uint32_t nameSize;          // bytes of the stored name, however many fit
+};
+
+struct ZipReader {
+  // unzOpen on a path in the launcher's path form; null when the archive
+  // cannot be opened. The archive is then on its first entry.
+  void* (*open)(const char* archivePath);
+  // unzGetCurrentFileInfo with a name buffer; no extra field, no comment.
+  int (*getCurrentFileInfo)(void* archive, ZipEntryInfo* info, char* name,
+                            unsigned long nameSize);
+  int (*openCurrentFile)(void* archive);  // no password
+  // A byte count, 0 at the end of the data, or a negative error code.
+  int (*readCurrentFile)(void* archive, void* buffer, unsigned size);
+  int (*closeCurrentFile)(void* archive);  // reports a CRC mismatch
+  int (*goToNextFile)(void* archive);
+  int (*close)(void* archive);
+};
+
+// Our own reader over zlib; null when it is not part of this build.
+const ZipReader* OwnZipReader();
+// The system's minizip; null where none exists (the Windows builds).
+const ZipReader* MinizipReader();
+// The reader the launcher uses: minizip where there is one, else ours.
+const ZipReader* DefaultZipReader();
+
+#endif

@@ -1,0 +1,51 @@
+#include "deploy/zip_reader.h"
+
+#ifdef LAUNCHER_HAVE_OWNZIP
+
+#include <string>
+
+#include "deploy/ownzip/ownzip.h"
+#include "platform/native_path.h"
+
+namespace {
+
+void* Open(const char* archivePath) {
+  std::string native;
+  if (!NativePath(archivePath, &native) || native.empty()) return nullptr;
+  return ownzip::unzOpen(native.c_str());
+}
+
+int GetCurrentFileInfo(void* archive, ZipEntryInfo* info, char* name, unsigned long nameSize) {
+  ownzip::unz_file_info record;
+  int result = ownzip::unzGetCurrentFileInfo(archive, &record, name, nameSize, nullptr, 0,
+                                             nullptr, 0);
+  if (result == ownzip::UNZ_OK) {
+    info->dosDate = static_cast<uint32_t>(record.dosDate);
+    info->uncompressedSize = static_cast<uint32_t>(record.uncompressed_size);
+    info->nameSize = static_cast<uint32_t>(record.size_filename);
+  }
+  return result;
+}
+
+int OpenCurrentFile(void* archive) { return ownzip::unzOpenCurrentFile(archive); }
+
+int ReadCurrentFile(void* archive, void* buffer, unsigned size) {
+  return ownzip::unzReadCurrentFile(archive, buffer, size);
+}
+
+int CloseCurrentFile(void* archive) { return ownzip::unzCloseCurrentFile(archive); }
+int GoToNextFile(void* archive) { return ownzip::unzGoToNextFile(archive); }
+int Close(void* archive) { return ownzip::unzClose(archive); }
+
+const ZipReader kOwnZipReader = {Open,         GetCurrentFileInfo, OpenCurrentFile, ReadCurrentFile,
+                                 CloseCurrentFile, GoToNextFile,   Close};
+
+}  // namespace
+
+const ZipReader* OwnZipReader() { return &kOwnZipReader; }
+
+#else
+
+const ZipReader* OwnZipReader() { return nullptr; }
+
+#endif

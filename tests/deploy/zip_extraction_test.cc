@@ -1,0 +1,389 @@
+// Extraction through each zip reader of the build: natively both minizip
+// and our own, on Windows our own.
+#include "deploy/zip_extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include "deploy/zip_builder.h"
+#include "platform/file_times.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct NamedReader {
+  const char* name;
+  const ZipReader* reader;
+};
+
+std::vector<NamedReader> Readers() {
+  std::vector<NamedReader> readers;
+  if (MinizipReader() != nullptr) readers.push_back({"minizip", MinizipReader()});
+  if (OwnZipReader() != nullptr) readers.push_back({"ownzip", OwnZipReader()});
+  return readers;
+}
+
+// 100-ns intervals since 1601 of a UTC date and time.
+uint64_t FileTimeOfUtc(int year, int month, int day, int hour, int minute, int second) {
+  // Days since 1970-01-01 of a civil date.
+  year -= month <= 2;
+  const int era = (year >= 0 ? year : year - 399) / 400;
+  const int yearOfEra = year - era * 400;
+  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const int64_t days = static_cast<int64_t>(era) * 146097 + dayOfEra - 719468;
+  const int64_t seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+  return static_cast<uint64_t>(seconds + 11644473600ll) * 10000000ull;
+}
+
+uint64_t NowAsFileTime() {
+  const auto since = std::chrono::system_clock::now().time_since_epoch();
+  return static_cast<uint64_t>(
+             std::chrono::duration_cast<std::chrono::seconds>(since).count() + 11644473600ll) *
+         10000000ull;
+}
+
+constexpr uint64_t kOneHour = 36000000000ull;
+
+// Every file and directory below `root`, relative, with "/".
+std::set<std::string> Tree(const std::string& root) {
+  std::set<std::string> names;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
+       it.increment(error)) {
+    std::string name = fs::relative(it->path(), root).generic_string();
+    if (it->is_directory()) name += "/";
+    names.insert(name);
+  }
+  return names;
+}
+
+class Extraction : public ::testing::TestWithParam<NamedReader> {
+ protected:
+  // Writes the archive and extracts it into out\ (created when missing).
+  bool Extract(const std::string& bytes) {
+    dir_.Write("a.zip", bytes);
+    return ExtractZipArchiveWith(GetParam().reader, dir_.WinPath("a.zip"), Destination());
+  }
+  bool Extract(const std::vector<ZipEntrySpec>& entries) {
+    return Extract(BuildZip(entries).bytes);
+  }
+  std::string Destination() const { return dir_.WinPath("out") + "\\"; }
+  std::set<std::string> OutTree() const { return Tree(dir_.Path("out")); }
+
+  TempDir dir_;
+};
+
+void PrintTo(const NamedReader& reader, std::ostream* out) { *out << reader.name; }
+
+std::string ReaderName(const ::testing::TestParamInfo<NamedReader>& info) {
+  return info.param.name;
+}
+
+// --- Directories and lead bytes --------------------------------------------
+
+TEST(DirectoryChain, CreatesEveryMissingPrefixButNotTheLastComponent) {
+  TempDir dir;
+  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("a") + "\\b\\\\c\\file"));
+  EXPECT_TRUE(fs::is_directory(dir.Path("a/b/c")));
+  EXPECT_FALSE(dir.Exists("a/b/c/file"));
+  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("a") + "\\b\\"));  // all there already
+}
+
+TEST(DirectoryChain, TrailByteBackslashIsNoSeparator) {
+  TempDir dir;
+  // 0x95 0x5C is one two-byte character: no directory "x\x95" is made for it,
+  // where "xA\" makes "xA".
+  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("x\x95") + "\\"));
+  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("xA") + "\\"));
+  EXPECT_EQ(Tree(dir.Path()), (std::set<std::string>{"xA/"}));
+}
+
+TEST(DirectoryChain, StopsAtTheFirstDirectoryThatCannotBeMade) {
+  TempDir dir;
+  dir.Write("file", "x");
+  EXPECT_FALSE(CreateDirectoryChain(dir.WinPath("file") + "\\sub\\deeper\\"));
+  EXPECT_FALSE(CreateDirectoryChain("\\rooted\\path\\"));  // the empty prefix
+  EXPECT_EQ(Tree(dir.Path()), (std::set<std::string>{"file"}));
+}
+
+TEST(DirectoryChain, LeadBytesAreThoseOfCodePage932) {
+  EXPECT_FALSE(IsLeadByte(0x80));
+  EXPECT_TRUE(IsLeadByte(0x81));
+  EXPECT_TRUE(IsLeadByte(0x9F));
+  EXPECT_FALSE(IsLeadByte(0xA0));
+  EXPECT_FALSE(IsLeadByte(0xDF));
+  EXPECT_TRUE(IsLeadByte(0xE0));
+  EXPECT_TRUE(IsLeadByte(0xFC));
+  EXPECT_FALSE(IsLeadByte(0xFD));
+  EXPECT_FALSE(IsLeadByte('\\'));
+}
+
+// --- Entry classification ---------------------------------------------------
+
+TEST(EntryClassification, DirectoriesFilesAndRefusedNames) {
+  struct Case {
+    const char* name;
+    bool colonRefused;
+    EntryKind kind;
+  };
+  const Case cases[] = {
+      {"docs\\", false, EntryKind::kDirectory},
+      {"a\\b\\", false, EntryKind::kDirectory},
+      {"docs\\readme.txt", false, EntryKind::kFile},
+      {"x", false, EntryKind::kFile},
+      {"\x95\\", false, EntryKind::kFile},  // one two-byte character
+      {"ab\x95\\", false, EntryKind::kFile},
+      {"ab\x95\\\\", false, EntryKind::kDirectory},
+      {"a\\\x95\\c\\", false, EntryKind::kDirectory},
+      {".hidden", false, EntryKind::kFile},
+      {"a\\.\\b", false, EntryKind::kFile},
+      {"..foo\\x", false, EntryKind::kFile},
+      {"ab:c", false, EntryKind::kFile},  // a plain name off Windows
+      {"ab:c", true, EntryKind::kRefused},
+      {"dir\\file.txt:stream", true, EntryKind::kRefused},
+      {"", false, EntryKind::kRefused},
+      {"\\", false, EntryKind::kRefused},
+      {"\\etc\\passwd", false, EntryKind::kRefused},
+      {"C:x", false, EntryKind::kRefused},
+      {"c:\\x", false, EntryKind::kRefused},
+      {"..", false, EntryKind::kRefused},
+      {"..\\x", false, EntryKind::kRefused},
+      {"a\\..\\..\\x", false, EntryKind::kRefused},
+      {"a\\..", false, EntryKind::kRefused},
+      {"a\\..\\", false, EntryKind::kRefused},
+      {"a\\.. \\x", false, EntryKind::kRefused},  // Windows drops the blank
+      {"a\\...\\x", false, EntryKind::kRefused},
+      {"\x95\\..\\x", false, EntryKind::kRefused},  // code page 1252 reads "\" here
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ClassifyEntryName(c.name, c.colonRefused), c.kind) << c.name;
+  }
+}
+
+// --- Extraction of sound archives ------------------------------------------
+
+TEST_P(Extraction, WritesTheTreeWithMissingDirectoriesCreated) {
+  std::string big;
+  for (int i = 0; i < 8000; ++i) big += std::to_string(i * 7919 % 10007) + ",";
+  ASSERT_GT(big.size(), 3u * kCopyBufferSize);
+  EXPECT_TRUE(Extract({{"docs/readme.txt", "hello"},
+                       {"docs/", ""},
+                       {"empty.txt", ""},
+                       {"a/b/c/big.bin", big},
+                       {"stored.txt", "kept as is", kTestStamp, false},
+                       {"x", "1"}}));
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"docs/", "docs/readme.txt", "empty.txt", "a/",
+                                              "a/b/", "a/b/c/", "a/b/c/big.bin", "stored.txt",
+                                              "x"}));
+  EXPECT_EQ(dir_.Read("out/docs/readme.txt"), "hello");
+  EXPECT_EQ(dir_.Read("out/a/b/c/big.bin"), big);
+  EXPECT_EQ(dir_.Read("out/stored.txt"), "kept as is");
+  EXPECT_EQ(dir_.Read("out/empty.txt"), "");
+}
+
+TEST_P(Extraction, NameEndingInATrailByteIsNoDirectory) {
+  // "\x95\\" is one two-byte character: a file entry, which makes no
+  // directory. Only a system with code page 932 can also write the file.
+  Extract({{"d/\x95/", "sjis"}});
+  const std::set<std::string> tree = OutTree();
+  EXPECT_EQ(tree.count("d/\x95/"), 0u);
+  EXPECT_TRUE(tree == std::set<std::string>{"d/"} ||
+              tree == (std::set<std::string>{"d/", "d/\x95\\"}));
+}
+
+TEST_P(Extraction, ArchiveWithoutEntriesCreatesNothing) {
+  Extract(std::vector<ZipEntrySpec>{});
+  EXPECT_FALSE(dir_.Exists("out"));
+}
+
+TEST_P(Extraction, LaterCallOverwritesWhatAnEarlierOneWrote) {
+  EXPECT_TRUE(Extract({{"f.txt", "first"}}));
+  EXPECT_TRUE(Extract({{"f.txt", "second, longer"}}));
+  EXPECT_EQ(dir_.Read("out/f.txt"), "second, longer");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"f.txt"}));
+}
+
+// --- Times ------------------------------------------------------------------
+
+TEST_P(Extraction, FileTimesAreTheStampReadAsLocalTime) {
+  const uint32_t stamp = ((2004u - 1980u) << 25) | (2u << 21) | (29u << 16) | (23u << 11) |
+                         (59u << 5) | (58u / 2u);
+  EXPECT_TRUE(Extract({{"docs/readme.txt", "hello", kTestStamp}, {"leap.txt", "x", stamp}}));
+  // The tests run at UTC+1:30 (see the build file).
+  const uint64_t zone = kOneHour * 3 / 2;
+  FileTimes times{};
+  ASSERT_TRUE(ReadFileTimes((Destination() + "docs\\readme.txt").c_str(), &times));
+  EXPECT_EQ(times.lastWrite, FileTimeOfUtc(2021, 6, 15, 12, 34, 56) - zone);
+#ifdef _WIN32
+  EXPECT_EQ(times.creation, times.lastWrite);
+  EXPECT_LT(times.lastAccess, NowAsFileTime() + kOneHour);
+  EXPECT_GT(times.lastAccess, NowAsFileTime() - kOneHour);  // kept, not the stamp
+#endif
+  ASSERT_TRUE(ReadFileTimes((Destination() + "leap.txt").c_str(), &times));
+  EXPECT_EQ(times.lastWrite, FileTimeOfUtc(2004, 2, 29, 23, 59, 58) - zone);
+}
+
+TEST_P(Extraction, DirectoriesAndInvalidStampsKeepTheTimesOfTheirMaking) {
+  const uint32_t badMonth = (41u << 25) | (13u << 21) | (1u << 16);
+  const uint32_t feb30 = (41u << 25) | (2u << 21) | (30u << 16);
+  const uint32_t hour24 = (kTestStamp & 0xFFFF0000u) | (24u << 11);
+  EXPECT_TRUE(Extract({{"docs/", ""},
+                       {"zero.txt", "x", 0},
+                       {"month.txt", "x", badMonth},
+                       {"feb30.txt", "x", feb30},
+                       {"hour.txt", "x", hour24}}));
+  for (const char* name : {"docs\\", "zero.txt", "month.txt", "feb30.txt", "hour.txt"}) {
+    FileTimes times{};
+    ASSERT_TRUE(ReadFileTimes((Destination() + name).c_str(), &times)) << name;
+    EXPECT_GT(times.lastWrite, NowAsFileTime() - kOneHour) << name;
+  }
+}
+
+// --- Replacing existing files -------------------------------------------------
+
+TEST_P(Extraction, ReplacesAnExistingFileAndLeavesNoTemporaryBehind) {
+  dir_.Write("out/f.txt", std::string(20000, 'o'));
+  dir_.Write("out/other.txt", "untouched");
+  EXPECT_TRUE(Extract({{"f.txt", "new"}}));
+  EXPECT_EQ(dir_.Read("out/f.txt"), "new");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"f.txt", "other.txt"}));
+}
+
+TEST_P(Extraction, ReadOnlyFileOrDirectoryInTheWayStaysAndTheNextEntryLands) {
+  dir_.Write("out/ro.txt", "old");
+  fs::permissions(dir_.Path("out/ro.txt"), fs::perms::all, fs::perm_options::remove);
+  fs::create_directories(dir_.Path("out/dir.txt"));
+  EXPECT_TRUE(Extract({{"ro.txt", "new"}, {"dir.txt", "new"}, {"next.txt", "next"}}));
+  EXPECT_EQ(dir_.Read("out/ro.txt"), "old");
+  EXPECT_EQ(dir_.Read("out/next.txt"), "next");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"ro.txt", "dir.txt/", "next.txt"}));
+  fs::permissions(dir_.Path("out/ro.txt"), fs::perms::owner_write, fs::perm_options::add);
+}
+
+#ifdef _WIN32
+TEST_P(Extraction, FileHeldOpenByAnotherProcessStaysAsItWas) {
+  dir_.Write("out/held.txt", "old");
+  // Without sharing, as another process holding it would.
+  HANDLE held = CreateFileA((Destination() + "held.txt").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(Extract({{"held.txt", "new"}, {"next.txt", "next"}}));
+  CloseHandle(held);
+  EXPECT_EQ(dir_.Read("out/held.txt"), "old");
+  EXPECT_EQ(dir_.Read("out/next.txt"), "next");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"held.txt", "next.txt"}));
+}
+#else
+TEST_P(Extraction, ProcessHoldingTheOldFileKeepsReadingTheOldData) {
+  dir_.Write("out/held.txt", "old");
+  const int held = open(dir_.Path("out/held.txt").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  EXPECT_TRUE(Extract({{"held.txt", "new"}}));
+  char buffer[8] = {};
+  EXPECT_EQ(pread(held, buffer, sizeof(buffer), 0), 3);
+  EXPECT_EQ(std::string(buffer), "old");
+  close(held);
+  EXPECT_EQ(dir_.Read("out/held.txt"), "new");
+}
+#endif
+
+// --- Damaged archives -------------------------------------------------------
+
+TEST_P(Extraction, MissingPlainTextOrTruncatedArchivesAreNotOpened) {
+  EXPECT_FALSE(ExtractZipArchiveWith(GetParam().reader, dir_.WinPath("missing.zip"),
+                                     Destination()));
+  EXPECT_FALSE(Extract(std::string("just some text, no archive\r\n")));
+  const std::string whole = BuildZip({{"a.txt", "aaa"}, {"b.txt", "bbb"}}).bytes;
+  EXPECT_FALSE(Extract(whole.substr(0, whole.size() / 2)));  // no end record
+  EXPECT_FALSE(dir_.Exists("out"));
+}
+
+TEST_P(Extraction, DamagedLocalHeaderStopsTheExtractionAtThatEntry) {
+  BuiltZip zip = BuildZip({{"1.txt", "one"}, {"2.txt", "two"}, {"3.txt", "three"}});
+  zip.bytes[zip.localHeaderOffsets[1]] = 'X';
+  dir_.Write("out/2.txt", "previous");
+  EXPECT_TRUE(Extract(zip.bytes));
+  EXPECT_EQ(dir_.Read("out/1.txt"), "one");
+  EXPECT_EQ(dir_.Read("out/2.txt"), "previous");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"1.txt", "2.txt"}));
+}
+
+TEST_P(Extraction, CrcMismatchKeepsThePreviousFileAndGoesOn) {
+  dir_.Write("out/bad.txt", "previous");
+  EXPECT_TRUE(Extract({{"bad.txt", std::string(30000, 'b'), kTestStamp, true, 0x12345678u},
+                       {"new-bad.txt", "data", kTestStamp, false, 0x12345678u},
+                       {"good.txt", "good"}}));
+  EXPECT_EQ(dir_.Read("out/bad.txt"), "previous");
+  EXPECT_EQ(dir_.Read("out/good.txt"), "good");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"bad.txt", "good.txt"}));
+}
+
+TEST_P(Extraction, DataShorterThanItsRecordedSizeIsNotWritten) {
+  dir_.Write("out/short.txt", "previous");
+  ZipEntrySpec shortEntry{"short.txt", "abc"};
+  shortEntry.uncompressedSize = 10;
+  EXPECT_TRUE(Extract({shortEntry, {"good.txt", "good"}}));
+  EXPECT_EQ(dir_.Read("out/short.txt"), "previous");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"short.txt", "good.txt"}));
+}
+
+TEST_P(Extraction, CorruptDeflateDataIsNotWritten) {
+  BuiltZip zip = BuildZip({{"bad.bin", std::string(5000, 'z')}, {"good.txt", "good"}});
+  const size_t data = zip.localHeaderOffsets[0] + 30 + 7;
+  for (size_t i = 0; i < 6; ++i) zip.bytes[data + i] = '\xFF';
+  EXPECT_TRUE(Extract(zip.bytes));
+  EXPECT_FALSE(dir_.Exists("out/bad.bin"));
+  EXPECT_EQ(dir_.Read("out/good.txt"), "good");
+}
+
+// --- Hostile and unfit names ------------------------------------------------
+
+TEST_P(Extraction, NothingLandsOutsideTheDestination) {
+  std::vector<ZipEntrySpec> entries = {{"../escaped.txt", "x"},
+                                       {"a/../../escaped2.txt", "x"},
+                                       {"/abs.txt", "x"},
+                                       {"\\abs2.txt", "x"},
+                                       {"C:escaped3.txt", "x"},
+                                       {"a/.. /escaped4.txt", "x"},
+                                       {"../", ""},
+                                       {"inside/ok.txt", "ok"}};
+#ifdef _WIN32
+  entries.push_back({"inside/ok.txt:stream", "hidden"});
+#endif
+  EXPECT_TRUE(Extract(entries));
+  EXPECT_EQ(Tree(dir_.Path()), (std::set<std::string>{"a.zip", "out/", "out/inside/",
+                                                      "out/inside/ok.txt"}));
+  EXPECT_EQ(dir_.Read("out/inside/ok.txt"), "ok");
+}
+
+TEST_P(Extraction, OverlongNamesAndPathsAreSkipped) {
+  const std::string dirName(120, 'd');
+  const std::string fits = dirName + "/" + std::string(255 - Destination().size() - 121, 'f');
+  EXPECT_TRUE(Extract({{std::string(511, 'n'), "511"},
+                       {std::string(512, 'n'), "512"},
+                       {std::string(600, 'n'), "600"},
+                       {dirName + "/" + std::string(140, 'p'), "long path"},
+                       {fits, "fits"}}));
+  // 511 bytes fit the name buffer but no path; the rest do not fit either.
+  EXPECT_EQ(OutTree(), (std::set<std::string>{dirName + "/", fits}));
+  EXPECT_EQ(dir_.Read("out/" + fits), "fits");
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, Extraction, ::testing::ValuesIn(Readers()), ReaderName);
+
+}  // namespace
