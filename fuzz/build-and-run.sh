@@ -12,4 +12,5 @@ clang++-14 -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined \
 cp -n "$root"/fuzz/corpus/zip/* "$out/corpus/" 2>/dev/null || true
 cd "$out"
 ./zip_differential -max_total_time="${1:-300}" -max_len=8192 -timeout=20 \
+  -dict="$root/fuzz/zip.dict" \
   -rss_limit_mb=2048 corpus

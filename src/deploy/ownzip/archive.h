@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <string>
 
 #include "deploy/ownzip/zip_file.h"
 
@@ -62,7 +63,11 @@ struct EntryStream {
 };
 
 struct Archive {
+  // The central directory is walked through one stream and entry data read through
+  // another, so neither keeps discarding the other's buffer when they alternate.
   ZipFile file;
+  ZipFile data_file;
+  std::string path;
   std::uint64_t number_entry = 0;
   std::uint64_t offset_central_dir = 0;
   std::uint64_t size_central_dir = 0;
@@ -76,6 +81,9 @@ struct Archive {
   EntryStream* stream = nullptr;  // allocated on the first unzOpenCurrentFile
 
   ~Archive();
+  // The stream for local headers and data; the directory stream if a second one
+  // cannot be opened.
+  ZipFile& data_stream();
 };
 
 // central_directory.cc

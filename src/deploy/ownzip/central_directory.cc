@@ -97,6 +97,16 @@ int walk_extra_blocks(ZipFile& f, unsigned long extra_length) {
 
 Archive::~Archive() { free_entry_stream(*this); }
 
+ZipFile& Archive::data_stream() {
+  if (data_file.is_open()) return data_file;
+  if (!path.empty() && data_file.open(path.c_str())) {
+    path.clear();
+    return data_file;
+  }
+  path.clear();
+  return file;
+}
+
 Archive* open_archive(const char* path) {
   Archive* a = new (std::nothrow) Archive;
   if (a == nullptr) return nullptr;
@@ -104,6 +114,11 @@ Archive* open_archive(const char* path) {
   if (!f.open(path)) {
     delete a;
     return nullptr;
+  }
+  try {
+    a->path = path;
+  } catch (...) {
+    // Without the path the data is read through the directory stream: only slower.
   }
   int err = UNZ_OK;
   bool ok = true;

@@ -4,6 +4,7 @@
 // the entry size. Chunk size, the output limit per call and the inflate calls follow
 // minizip 1.1 step for step: which call returns how many bytes, and which call reports
 // a damaged or truncated entry, then agree between the two readers.
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -27,9 +28,10 @@ constexpr std::uint64_t kZip64Marker = 0xffffffff;
 // where the entry's data starts, relative to the archive.
 bool check_local_header(Archive& a, std::uint64_t* data_offset) {
   const CentralEntry& c = a.current;
-  if (!a.file.seek(c.local_header_offset + a.byte_before)) return false;
+  ZipFile& f = a.data_stream();
+  if (!f.seek(c.local_header_offset + a.byte_before)) return false;
   unsigned char raw[kLocalHeaderSize];
-  FieldBlock b = a.file.read_block(raw, sizeof raw);
+  FieldBlock b = f.read_block(raw, sizeof raw);
   bool ok = true;
   std::uint64_t sig = b.get(0, 4, &ok);
   std::uint64_t flags = b.get(6, 2, &ok);
@@ -103,6 +105,8 @@ int open_entry(Archive& a) {
 int read_entry(Archive& a, unsigned char* buf, unsigned len) {
   if (a.stream == nullptr || !a.stream->open) return UNZ_PARAMERROR;
   if (len == 0) return 0;
+  // The count is returned as an int; larger requests are simply served in part.
+  if (len > static_cast<unsigned>(INT_MAX)) len = static_cast<unsigned>(INT_MAX);
   EntryStream& s = *a.stream;
   z_stream& zs = s.zs;
   zs.next_out = buf;
@@ -115,8 +119,9 @@ int read_entry(Archive& a, unsigned char* buf, unsigned len) {
     if (zs.avail_in == 0 && s.rest_compressed > 0) {
       unsigned chunk = kInputChunk;
       if (s.rest_compressed < chunk) chunk = static_cast<unsigned>(s.rest_compressed);
-      if (!a.file.seek(s.next_read_offset + a.byte_before)) return UNZ_ERRNO;
-      if (a.file.read(s.input, chunk) != chunk) return UNZ_ERRNO;
+      ZipFile& f = a.data_stream();
+      if (!f.seek(s.next_read_offset + a.byte_before)) return UNZ_ERRNO;
+      if (f.read(s.input, chunk) != chunk) return UNZ_ERRNO;
       s.next_read_offset += chunk;
       s.rest_compressed -= chunk;
       zs.next_in = s.input;

@@ -36,21 +36,27 @@ class FieldBlock {
   bool io_error_;
 };
 
+// The archive file, read through a window buffer of its own: header walks seek back
+// and forth a lot, and seeks that land inside the window cost no system call. Seeks
+// outside it go to the C library with the offset as a signed 64-bit value, as
+// minizip's do, so an offset the platform refuses fails here exactly when it fails
+// there.
 class ZipFile {
  public:
+  static constexpr std::size_t kWindow = 65536;
+
   ZipFile() = default;
   ~ZipFile();
   ZipFile(const ZipFile&) = delete;
   ZipFile& operator=(const ZipFile&) = delete;
 
   bool open(const char* path);
-  // Offsets are passed on to the C library as signed 64-bit values, as minizip does,
-  // so an offset the platform refuses fails here exactly when it fails there.
+  bool is_open() const { return f_ != nullptr; }
   bool seek(std::uint64_t offset);
   bool skip(long delta);
   // Seeks to the end and reports the position (all ones if that cannot be told).
   bool seek_end_and_tell(std::uint64_t* size);
-  std::size_t read(void* dst, std::size_t n) { return std::fread(dst, 1, n, f_); }
+  std::size_t read(void* dst, std::size_t n);
   bool io_error() const { return std::ferror(f_) != 0; }
 
   // Reads `width` consecutive bytes and decodes them as one field (see FieldBlock).
@@ -60,6 +66,13 @@ class ZipFile {
 
  private:
   std::FILE* f_ = nullptr;
+  // window_[0, window_len_) holds the file from window_start_ on; the C library's
+  // position is always window_start_ + window_len_. The read position is
+  // window_start_ + cursor_.
+  std::uint64_t window_start_ = 0;
+  std::size_t window_len_ = 0;
+  std::size_t cursor_ = 0;
+  unsigned char window_[kWindow];
 };
 
 }  // namespace detail

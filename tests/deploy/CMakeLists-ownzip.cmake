@@ -1,0 +1,15 @@
+# ownzip's tests. Natively they also run every archive through minizip, which the
+# native builds use, and expect the same results from both readers.
+add_executable(ownzip_test ${CMAKE_CURRENT_LIST_DIR}/ownzip_test.cc)
+target_link_libraries(ownzip_test PRIVATE ownzip GTest::gtest_main ZLIB::ZLIB)
+if(NOT WIN32)
+  find_path(OWNZIP_MINIZIP_INCLUDE_DIR minizip/unzip.h)
+  find_library(OWNZIP_MINIZIP_LIBRARY minizip)
+  if(NOT OWNZIP_MINIZIP_INCLUDE_DIR OR NOT OWNZIP_MINIZIP_LIBRARY)
+    message(FATAL_ERROR "ownzip_test needs minizip (Debian: libminizip-dev)")
+  endif()
+  target_include_directories(ownzip_test PRIVATE ${OWNZIP_MINIZIP_INCLUDE_DIR})
+  target_link_libraries(ownzip_test PRIVATE ${OWNZIP_MINIZIP_LIBRARY})
+  target_compile_definitions(ownzip_test PRIVATE OWNZIP_TEST_WITH_MINIZIP)
+endif()
+add_test(NAME ownzip_test COMMAND ownzip_test)

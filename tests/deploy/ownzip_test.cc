@@ -1,0 +1,598 @@
+// Tests for ownzip. Archives are built here byte by byte; natively every case is also
+// walked with minizip, and both readers must report the same.
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+
+#ifdef OWNZIP_TEST_WITH_MINIZIP
+#include <minizip/unzip.h>
+#endif
+#include "deploy/ownzip/ownzip.h"
+
+namespace {
+
+using Bytes = std::string;
+
+void put16(Bytes& b, unsigned v) {
+  b += static_cast<char>(v & 0xff);
+  b += static_cast<char>((v >> 8) & 0xff);
+}
+void put32(Bytes& b, std::uint32_t v) {
+  put16(b, v & 0xffff);
+  put16(b, v >> 16);
+}
+void put64(Bytes& b, std::uint64_t v) {
+  put32(b, static_cast<std::uint32_t>(v));
+  put32(b, static_cast<std::uint32_t>(v >> 32));
+}
+
+Bytes deflate_raw(const Bytes& data) {
+  z_stream zs{};
+  deflateInit2(&zs, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  Bytes out(deflateBound(&zs, data.size()), '\0');
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  zs.avail_in = static_cast<uInt>(data.size());
+  zs.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  zs.avail_out = static_cast<uInt>(out.size());
+  deflate(&zs, Z_FINISH);
+  out.resize(zs.total_out);
+  deflateEnd(&zs);
+  return out;
+}
+
+std::uint32_t crc_of(const Bytes& d) {
+  return static_cast<std::uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(d.data()), static_cast<uInt>(d.size())));
+}
+
+constexpr std::uint32_t kDate = 0x5d888a51;  // 2026-12-08 17:18:34
+
+struct Entry {
+  Bytes name;
+  Bytes data;
+  unsigned method = 8;
+  unsigned flags = 0;
+  Bytes central_extra;
+  // Values written instead of the true ones, to build inconsistent archives.
+  bool fake_crc = false;
+  std::uint32_t crc = 0;
+  bool fake_usize = false;
+  std::uint32_t usize = 0;
+  bool fake_csize = false;
+  std::uint32_t csize = 0;
+};
+
+// Writes archives the way a plain zip tool does, with hooks for damaging them.
+struct ZipBuilder {
+  std::vector<Entry> entries;
+  Bytes prefix;
+  std::vector<std::size_t> local_offsets;  // into the built bytes, after build()
+  // Entry count written to the end record; -1 for the true count.
+  long end_count = -1;
+  bool zip64_end = false;
+
+  Entry& add(const Bytes& name, const Bytes& data, unsigned method = 8) {
+    entries.push_back(Entry{});
+    entries.back().name = name;
+    entries.back().data = data;
+    entries.back().method = method;
+    return entries.back();
+  }
+
+  Bytes build() {
+    Bytes body = prefix, cd;
+    local_offsets.clear();
+    for (const Entry& e : entries) {
+      Bytes comp = e.method == 8 ? deflate_raw(e.data) : e.data;
+      std::uint32_t crc = e.fake_crc ? e.crc : crc_of(e.data);
+      std::uint32_t usize = e.fake_usize ? e.usize : static_cast<std::uint32_t>(e.data.size());
+      std::uint32_t csize = e.fake_csize ? e.csize : static_cast<std::uint32_t>(comp.size());
+      std::uint32_t offset = static_cast<std::uint32_t>(body.size() - prefix.size());
+      local_offsets.push_back(body.size());
+      put32(body, 0x04034b50);
+      put16(body, 20);
+      put16(body, e.flags);
+      put16(body, e.method);
+      put32(body, kDate);
+      put32(body, crc);
+      put32(body, csize);
+      put32(body, usize);
+      put16(body, static_cast<unsigned>(e.name.size()));
+      put16(body, 0);
+      body += e.name;
+      body += comp;
+      put32(cd, 0x02014b50);
+      put16(cd, 20);
+      put16(cd, 20);
+      put16(cd, e.flags);
+      put16(cd, e.method);
+      put32(cd, kDate);
+      put32(cd, crc);
+      put32(cd, csize);
+      put32(cd, usize);
+      put16(cd, static_cast<unsigned>(e.name.size()));
+      put16(cd, static_cast<unsigned>(e.central_extra.size()));
+      put16(cd, 0);
+      put16(cd, 0);
+      put16(cd, 0);
+      put32(cd, 0);
+      put32(cd, offset);
+      cd += e.name;
+      cd += e.central_extra;
+    }
+    std::uint64_t cd_offset = body.size() - prefix.size();
+    Bytes out = body + cd;
+    std::uint64_t count = end_count < 0 ? entries.size() : static_cast<std::uint64_t>(end_count);
+    if (zip64_end) {
+      std::uint64_t record = out.size();
+      put32(out, 0x06064b50);
+      put64(out, 44);
+      put16(out, 45);
+      put16(out, 45);
+      put32(out, 0);
+      put32(out, 0);
+      put64(out, count);
+      put64(out, count);
+      put64(out, cd.size());
+      put64(out, cd_offset);
+      put32(out, 0x07064b50);
+      put32(out, 0);
+      put64(out, record);
+      put32(out, 1);
+      count = 0xffff;
+    }
+    put32(out, 0x06054b50);
+    put32(out, 0);
+    put16(out, static_cast<unsigned>(count & 0xffff));
+    put16(out, static_cast<unsigned>(count & 0xffff));
+    put32(out, static_cast<std::uint32_t>(cd.size()));
+    put32(out, static_cast<std::uint32_t>(cd_offset));
+    put16(out, 0);
+    return out;
+  }
+};
+
+class TempZip {
+ public:
+  explicit TempZip(const Bytes& bytes) {
+    static int counter = 0;
+    path_ = ::testing::TempDir() + "ownzip_test_" + std::to_string(++counter) + ".zip";
+    std::FILE* f = std::fopen(path_.c_str(), "wb");
+    EXPECT_NE(f, nullptr);
+    if (f == nullptr) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  ~TempZip() { std::remove(path_.c_str()); }
+  const char* path() const { return path_.c_str(); }
+
+ private:
+  std::string path_;
+};
+
+// Everything the extraction code gets to see when it walks an archive.
+struct EntryResult {
+  int info = 0;
+  Bytes name;  // the whole 512-byte buffer up to its first NUL, or all of it
+  unsigned long dos_date = 0;
+  unsigned long uncompressed_size = 0;
+  int open = 0;
+  Bytes data;
+  std::vector<int> reads;  // every read result
+  int close = 0;
+  int next = 0;
+  bool operator==(const EntryResult& o) const {
+    return info == o.info && name == o.name && dos_date == o.dos_date &&
+           uncompressed_size == o.uncompressed_size && open == o.open && data == o.data &&
+           reads == o.reads && close == o.close && next == o.next;
+  }
+};
+
+struct Walk {
+  bool opened = false;
+  std::vector<EntryResult> entries;
+  bool operator==(const Walk& o) const { return opened == o.opened && entries == o.entries; }
+};
+
+void PrintTo(const Walk& w, std::ostream* os) {
+  *os << (w.opened ? "opened" : "not opened");
+  for (const EntryResult& e : w.entries) {
+    *os << "\n  info " << e.info << " '" << e.name.substr(0, 40) << "' date " << e.dos_date
+        << " open " << e.open << " bytes " << e.data.size() << " reads";
+    for (int r : e.reads) *os << ' ' << r;
+    *os << " close " << e.close << " next " << e.next;
+  }
+}
+
+struct OwnApi {
+  using File = ownzip::unzFile;
+  using Info = ownzip::unz_file_info;
+  static File open(const char* p) { return ownzip::unzOpen(p); }
+  static int info(File f, Info* i, char* n, unsigned long s) {
+    return ownzip::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
+  }
+  static int open_current(File f) { return ownzip::unzOpenCurrentFile(f); }
+  static int read(File f, void* b, unsigned n) { return ownzip::unzReadCurrentFile(f, b, n); }
+  static int close_current(File f) { return ownzip::unzCloseCurrentFile(f); }
+  static int next(File f) { return ownzip::unzGoToNextFile(f); }
+  static int close(File f) { return ownzip::unzClose(f); }
+};
+
+#ifdef OWNZIP_TEST_WITH_MINIZIP
+struct MiniApi {
+  using File = ::unzFile;
+  using Info = ::unz_file_info;
+  static File open(const char* p) { return ::unzOpen(p); }
+  static int info(File f, Info* i, char* n, unsigned long s) {
+    return ::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
+  }
+  static int open_current(File f) { return ::unzOpenCurrentFile(f); }
+  static int read(File f, void* b, unsigned n) { return ::unzReadCurrentFile(f, b, n); }
+  static int close_current(File f) { return ::unzCloseCurrentFile(f); }
+  static int next(File f) { return ::unzGoToNextFile(f); }
+  static int close(File f) { return ::unzClose(f); }
+};
+#endif
+
+// read_size 0: list the entries only.
+template <class Api>
+Walk walk(const char* path, unsigned read_size = 8192) {
+  Walk w;
+  typename Api::File f = Api::open(path);
+  w.opened = f != nullptr;
+  if (f == nullptr) return w;
+  std::vector<char> buf(read_size);
+  for (int guard = 0; guard < 200000; ++guard) {
+    EntryResult e;
+    typename Api::Info info;
+    std::memset(&info, 0, sizeof info);
+    char name[512];
+    std::memset(name, 0, sizeof name);
+    e.info = Api::info(f, &info, name, sizeof name);
+    e.name.assign(name, strnlen(name, sizeof name));
+    e.dos_date = info.dosDate;
+    e.uncompressed_size = info.uncompressed_size;
+    e.open = read_size == 0 ? UNZ_OK : Api::open_current(f);
+    if (read_size > 0 && e.open == UNZ_OK) {
+      int r;
+      do {
+        r = Api::read(f, buf.data(), read_size);
+        e.reads.push_back(r);
+        if (r > 0) e.data.append(buf.data(), static_cast<std::size_t>(r));
+      } while (r > 0);
+      e.close = Api::close_current(f);
+    }
+    e.next = Api::next(f);
+    w.entries.push_back(e);
+    if (e.next != UNZ_OK) break;
+  }
+  EXPECT_EQ(Api::close(f), UNZ_OK);
+  return w;
+}
+
+// Walks with ownzip and, natively, checks minizip walks the same way.
+Walk walk_both(const Bytes& bytes, unsigned read_size = 8192) {
+  TempZip zip(bytes);
+  Walk own = walk<OwnApi>(zip.path(), read_size);
+#ifdef OWNZIP_TEST_WITH_MINIZIP
+  EXPECT_EQ(own, walk<MiniApi>(zip.path(), read_size));
+#endif
+  return own;
+}
+
+Bytes pattern(std::size_t n, unsigned seed) {
+  Bytes s(n, '\0');
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (std::size_t i = 0; i < n; ++i) {
+    x = x * 1103515245u + 12345u;
+    // Half random, half runs, so deflate has something to do.
+    s[i] = static_cast<char>((i / 64) % 2 ? (x >> 16) : 'a' + (i / 512) % 26);
+  }
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+// Well-formed archives
+
+TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
+  ZipBuilder z;
+  z.add("stored.bin", pattern(40000, 1), 0);
+  z.add("deflated.txt", pattern(100000, 2), 8);
+  z.add("empty.txt", "", 8);
+  z.add("empty-stored", "", 0);
+  z.add("dir/", "", 0);
+  Walk w = walk_both(z.build());
+  ASSERT_TRUE(w.opened);
+  ASSERT_EQ(w.entries.size(), 5u);
+  const char* names[] = {"stored.bin", "deflated.txt", "empty.txt", "empty-stored", "dir/"};
+  for (std::size_t i = 0; i < 5; ++i) {
+    const EntryResult& e = w.entries[i];
+    EXPECT_EQ(e.info, UNZ_OK);
+    EXPECT_EQ(e.name, names[i]);
+    EXPECT_EQ(e.dos_date, kDate);
+    EXPECT_EQ(e.open, UNZ_OK);
+    EXPECT_EQ(e.data, z.entries[i].data);
+    EXPECT_EQ(e.reads.back(), 0);
+    EXPECT_EQ(e.close, UNZ_OK);
+    EXPECT_EQ(e.next, i + 1 < 5 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
+  }
+  EXPECT_EQ(w.entries[2].reads, std::vector<int>{0});
+}
+
+TEST(OwnzipRead, ReadSizesDoNotChangeTheData) {
+  ZipBuilder z;
+  z.add("a", pattern(70000, 3), 8);
+  z.add("b", pattern(33000, 4), 0);
+  Bytes bytes = z.build();
+  for (unsigned size : {1u, 333u, 16384u, 100000u}) {
+    Walk w = walk_both(bytes, size);
+    ASSERT_EQ(w.entries.size(), 2u) << size;
+    EXPECT_EQ(w.entries[0].data, z.entries[0].data) << size;
+    EXPECT_EQ(w.entries[1].data, z.entries[1].data) << size;
+  }
+}
+
+TEST(OwnzipRead, StubInFrontOfTheArchiveIsSkipped) {
+  ZipBuilder z;
+  z.prefix = Bytes(5000, 'M');
+  z.add("setup.ini", "[setup]\n", 8);
+  Walk w = walk_both(z.build());
+  ASSERT_EQ(w.entries.size(), 1u);
+  EXPECT_EQ(w.entries[0].data, "[setup]\n");
+}
+
+TEST(OwnzipRead, NamesLongerThanTheBufferFillItWithoutTerminator) {
+  ZipBuilder z;
+  z.add(Bytes(511, 'a'), "x", 0);
+  z.add(Bytes(512, 'b'), "y", 0);
+  z.add(Bytes(700, 'c'), "z", 0);
+  TempZip zip(z.build());
+  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ASSERT_NE(f, nullptr);
+  char name[513];
+  for (int i = 0; i < 3; ++i) {
+    std::memset(name, '#', sizeof name);
+    ownzip::unz_file_info info;
+    ASSERT_EQ(ownzip::unzGetCurrentFileInfo(f, &info, name, 512, nullptr, 0, nullptr, 0),
+              UNZ_OK);
+    if (i == 0) {
+      EXPECT_EQ(Bytes(name), Bytes(511, 'a'));
+    } else {
+      EXPECT_EQ(Bytes(name, 512), Bytes(512, i == 1 ? 'b' : 'c'));
+      EXPECT_EQ(name[512], '#');  // nothing written past the buffer
+    }
+    ASSERT_EQ(ownzip::unzGoToNextFile(f), i < 2 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
+  }
+  EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
+  walk_both(z.build());
+}
+
+TEST(OwnzipRead, ManyEntries) {
+  ZipBuilder z;
+  for (int i = 0; i < 3000; ++i) z.add("f" + std::to_string(i), std::to_string(i), i % 2 ? 8 : 0);
+  Walk w = walk_both(z.build());
+  ASSERT_EQ(w.entries.size(), 3000u);
+  EXPECT_EQ(w.entries[2999].name, "f2999");
+  EXPECT_EQ(w.entries[2999].data, "2999");
+}
+
+TEST(OwnzipRead, MoreThan65535EntriesThroughAZip64EndRecord) {
+  ZipBuilder z;
+  for (int i = 0; i < 65600; ++i) z.add(std::to_string(i), "", 0);
+  z.zip64_end = true;  // the classic end record then says 0xffff
+  Walk w = walk_both(z.build(), 0);
+  ASSERT_EQ(w.entries.size(), 65600u);
+  EXPECT_EQ(w.entries.back().name, "65599");
+  EXPECT_EQ(w.entries.back().next, UNZ_END_OF_LIST_OF_FILE);
+}
+
+TEST(OwnzipRead, SaturatedEntryCountWalksUntilARecordFails) {
+  // Writers without zip64 may store 0xffff for any larger count.
+  ZipBuilder z;
+  for (int i = 0; i < 20; ++i) z.add(std::to_string(i), "x", 0);
+  z.end_count = 0xffff;
+  Walk w = walk_both(z.build());
+  ASSERT_EQ(w.entries.size(), 20u);
+  EXPECT_EQ(w.entries.back().data, "x");
+  EXPECT_EQ(w.entries.back().next, UNZ_BADZIPFILE);
+}
+
+// ---------------------------------------------------------------------------
+// Damaged and hostile archives
+
+TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
+  ZipBuilder z;
+  z.add("a.txt", pattern(3000, 5), 8);
+  Bytes good = z.build();
+  EXPECT_FALSE(walk_both(good.substr(0, good.size() / 2)).opened);  // truncated
+  EXPECT_FALSE(walk_both("this is not a zip archive at all\n").opened);
+  EXPECT_FALSE(walk_both("").opened);
+  EXPECT_EQ(ownzip::unzOpen("/nonexistent/dir/file.zip"), nullptr);
+  EXPECT_EQ(ownzip::unzOpen(nullptr), nullptr);
+
+  ZipBuilder empty;
+  EXPECT_FALSE(walk_both(empty.build()).opened);  // end record alone, at offset 0
+  // Behind a stub the same empty archive opens, with no readable entry.
+  empty.prefix = "stub";
+  Walk w = walk_both(empty.build());
+  ASSERT_TRUE(w.opened);
+  ASSERT_EQ(w.entries.size(), 1u);
+  EXPECT_EQ(w.entries[0].info, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
+  EXPECT_EQ(w.entries[0].next, UNZ_END_OF_LIST_OF_FILE);
+}
+
+TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
+  ZipBuilder z;
+  z.add("one", "1111", 8);
+  z.add("two", "2222", 8);
+  z.add("three", "3333", 0);
+  Bytes bytes = z.build();
+  bytes[z.local_offsets[1] + 1] = 'X';  // signature
+  Walk w = walk_both(bytes);
+  ASSERT_EQ(w.entries.size(), 3u);
+  EXPECT_EQ(w.entries[0].data, "1111");
+  EXPECT_EQ(w.entries[1].info, UNZ_OK);
+  EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[2].data, "3333");
+
+  bytes = z.build();
+  bytes[z.local_offsets[1] + 8] = 0;  // method no longer matches the directory
+  EXPECT_EQ(walk_both(bytes).entries[1].open, UNZ_BADZIPFILE);
+}
+
+TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
+  ZipBuilder z;
+  Entry& e = z.add("bad", pattern(20000, 6), 8);
+  e.fake_crc = true;
+  e.crc = 0x12345678;
+  Walk w = walk_both(z.build());
+  EXPECT_EQ(w.entries[0].data, e.data);
+  EXPECT_EQ(w.entries[0].close, UNZ_CRCERROR);
+
+  // Closing early is not an error: nothing was claimed about the part not read.
+  TempZip zip(z.build());
+  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
+  char buf[100];
+  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), 100);
+  EXPECT_EQ(ownzip::unzCloseCurrentFile(f), UNZ_OK);
+  ownzip::unzClose(f);
+}
+
+TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
+  // Sizes claim far more data than the file holds (sizes live in a descriptor).
+  ZipBuilder z;
+  Entry& e = z.add("cut", pattern(5000, 7), 0);
+  e.flags = 8;
+  e.fake_csize = e.fake_usize = true;
+  e.csize = e.usize = 1 << 20;
+  Walk w = walk_both(z.build());
+  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  EXPECT_TRUE(w.entries[0].data.empty());
+
+  // Deflate stream cut short inside the archive.
+  ZipBuilder d;
+  Entry& c = d.add("cut.txt", pattern(50000, 8), 8);
+  c.fake_csize = true;
+  c.csize = 100;
+  EXPECT_EQ(walk_both(d.build()).entries[0].reads.back(), Z_BUF_ERROR);
+
+  // Garbage where the deflate stream should be.
+  ZipBuilder g;
+  g.add("garbage", "\xff\xff\xff\xff\xff\xff", 0);
+  Bytes bytes = g.build();
+  bytes[g.local_offsets[0] + 8] = 8;  // claim deflate in both headers
+  bytes[bytes.size() - 22 - 46 - 7 + 10] = 8;
+  EXPECT_EQ(walk_both(bytes).entries[0].reads.back(), Z_DATA_ERROR);
+}
+
+TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
+  // The end record sits inside the first record's comment and a second record after
+  // it stops inside its date field. Bytes missing at end of file repeat the last byte
+  // read of their field (zero if none), so the date comes out as 0x12121234.
+  ZipBuilder z;
+  z.add("a", "abc", 0);
+  Bytes bytes = z.build();
+  const std::size_t end_record = bytes.size() - 22;
+  bytes[end_record - 46 - 1 + 32] = 22;                 // first record's comment length
+  bytes[end_record + 8] = bytes[end_record + 10] = 2;  // two entries
+  Bytes second;
+  put32(second, 0x02014b50);
+  put32(second, 0x00140014);
+  put32(second, 0);
+  second += "\x34\x12";
+  Walk w = walk_both(bytes + second);
+  ASSERT_EQ(w.entries.size(), 2u);
+  EXPECT_EQ(w.entries[0].data, "abc");
+  EXPECT_EQ(w.entries[1].info, UNZ_OK);
+  EXPECT_EQ(w.entries[1].name, "");
+  EXPECT_EQ(w.entries[1].dos_date, 0x12121234ul);
+  EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+}
+
+TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
+  // Sizes of 0xffffffff with the real (over 4 GiB) values in a zip64 extra field:
+  // the extra field is not consulted, so the entry cannot be read.
+  ZipBuilder z;
+  Entry& e = z.add("huge.bin", "small", 0);
+  e.fake_csize = e.fake_usize = true;
+  e.csize = e.usize = 0xffffffff;
+  Bytes extra;
+  put16(extra, 1);
+  put16(extra, 16);
+  put64(extra, 5ull << 32);
+  put64(extra, 5ull << 32);
+  e.central_extra = extra;
+  Walk w = walk_both(z.build());
+  ASSERT_EQ(w.entries.size(), 1u);
+  EXPECT_EQ(w.entries[0].info, UNZ_OK);
+  EXPECT_EQ(w.entries[0].uncompressed_size, 0xfffffffful);
+  EXPECT_EQ(w.entries[0].open, UNZ_OK);
+  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+}
+
+// ---------------------------------------------------------------------------
+// Where ownzip deliberately reports an error and minizip does not
+
+TEST(OwnzipSafety, DataEndingBeforeTheRecordedSizeIsAnError) {
+  for (unsigned method : {0u, 8u}) {
+    ZipBuilder z;
+    Entry& e = z.add("short", "only this", method);
+    e.fake_usize = true;
+    e.usize = 1000;
+    TempZip zip(z.build());
+    Walk w = walk<OwnApi>(zip.path());
+    ASSERT_EQ(w.entries.size(), 1u);
+    EXPECT_EQ(w.entries[0].data, "only this") << method;
+    EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, UNZ_BADZIPFILE})) << method;
+    EXPECT_EQ(w.entries[0].close, UNZ_BADZIPFILE) << method;
+  }
+}
+
+TEST(OwnzipSafety, Bzip2EntriesAreRefusedNotHandedOutRaw) {
+  ZipBuilder z;
+  z.add("b.bz2", "BZh9 compressed bytes", 12);
+  z.add("next", "ok", 0);
+  TempZip zip(z.build());
+  Walk w = walk<OwnApi>(zip.path());
+  ASSERT_EQ(w.entries.size(), 2u);
+  EXPECT_EQ(w.entries[0].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[1].data, "ok");
+}
+
+TEST(OwnzipApi, CallsOutOfOrderAreRejected) {
+  EXPECT_EQ(ownzip::unzClose(nullptr), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::unzGoToNextFile(nullptr), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::unzOpenCurrentFile(nullptr), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::unzReadCurrentFile(nullptr, nullptr, 1), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::unzCloseCurrentFile(nullptr), UNZ_PARAMERROR);
+
+  ZipBuilder z;
+  z.add("a", "abc", 8);
+  TempZip zip(z.build());
+  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ASSERT_NE(f, nullptr);
+  char buf[8];
+  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::unzCloseCurrentFile(f), UNZ_PARAMERROR);
+  // A null info pointer is allowed (minizip would crash on it).
+  EXPECT_EQ(ownzip::unzGetCurrentFileInfo(f, nullptr, buf, sizeof buf, nullptr, 0, nullptr, 0),
+            UNZ_OK);
+  EXPECT_STREQ(buf, "a");
+  // Opening again while open restarts the entry; closing the archive ends it.
+  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
+  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, 2), 2);
+  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
+  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), 3);
+  EXPECT_EQ(std::string(buf, 3), "abc");
+  EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
+}
+
+}  // namespace
