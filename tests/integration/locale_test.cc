@@ -1,0 +1,95 @@
+// Setup runs with the configuration copy for the system's language, and the
+// package's own file is back afterwards.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "integration/launcher_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets the host locale for the launcher's runs (Wine takes its system
+// language from it) and puts the previous one back.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name) {
+    if (const char* old = std::getenv("LC_ALL")) old_ = old;
+    setenv("LC_ALL", name, 1);
+  }
+  ~ScopedLocale() {
+    if (old_)
+      setenv("LC_ALL", old_->c_str(), 1);
+    else
+      unsetenv("LC_ALL");
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+// What the stand-in found in the file STANDIN_COPY named, one per run.
+std::vector<std::string> RecordedCopies(const LauncherPackage& package) {
+  std::vector<std::string> copies;
+  std::ifstream in(package.Path("Quorle.exe.record"), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("copy ", 0) != 0) continue;
+    std::string hex = line.substr(5), bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+      bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    copies.push_back(bytes);
+  }
+  return copies;
+}
+
+RunOptions WatchingConfig(const LauncherPackage& package) {
+  RunOptions options;
+  options.env = {{"STANDIN_COPY", UnderWine() ? package.WinPath("Velquist.ini")
+                                              : package.Path("Velquist.ini")}};
+  return options;
+}
+
+}  // namespace
+
+TEST(LanguageSwap, SetupSeesTheCopyForTheSystemLanguage) {
+  ScopedLocale japanese("ja_JP.UTF-8");
+  LauncherPackage package;
+  package.Write("Velquist.ini", "own");
+  package.Write("Velquist.0407", "de");
+  package.Write("Velquist.0411", "ja");
+  package.WriteIni("[PARAMS]\nINILANG=2\nINILANG1=1031\nINILANG2=1041\n");
+  EXPECT_EQ(package.Run(WatchingConfig(package)).status, 1);
+  EXPECT_EQ(RecordedCopies(package), std::vector<std::string>{"ja"});
+  EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "own");
+  EXPECT_FALSE(fs::exists(package.Path("Velquist.bak")));
+  EXPECT_EQ(package.dir().Read("pkg/Velquist.0411"), "ja");
+}
+
+// A registry script that cannot be written ends the run at once: the restore
+// does not run, and the swapped state stays for later runs, which neither
+// swap nor restore.
+TEST(LanguageSwap, EarlyEndLeavesTheSwapInPlace) {
+  ScopedLocale japanese("ja_JP.UTF-8");
+  LauncherPackage package;
+  package.Write("Velquist.ini", "own");
+  package.Write("Velquist.0411", "ja");
+  package.WriteIni("[PARAMS]\nINILANG=1\nINILANG1=1041\nDELREG=1\nDELREG1_ROOT=HKCU\n");
+  RunOptions options = WatchingConfig(package);
+  // TEMP names a directory that does not exist.
+  options.env.emplace_back("TEMP", UnderWine() ? package.WinPath("none") : package.Path("none"));
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "ja");
+  EXPECT_EQ(package.dir().Read("pkg/Velquist.bak"), "own");
+  EXPECT_FALSE(fs::exists(package.Path("none")));
+
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_EQ(RecordedCopies(package), (std::vector<std::string>{"ja", "ja"}));
+  EXPECT_EQ(package.dir().Read("pkg/Velquist.bak"), "own");
+}
