@@ -59,7 +59,8 @@ bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
   if (!IsLanguageListed(systemLanguage, iniPath, languageCount)) return false;
 
   char copyPath[kPathBufferSize];
-  if (!FormatPath(copyPath, "%s\\Velquist.%04x", exeDirectory, static_cast<unsigned>(systemLanguage)))
+  if (!FormatPath(copyPath, "%s\\Velquist.%04x", exeDirectory,
+                  static_cast<unsigned>(systemLanguage)))
     return false;
   if (!Exists(copyPath) || !Exists(swap->configPath)) return false;
   if (!RenameWithoutReplacing(swap->configPath, swap->backupPath)) return false;
