@@ -37,6 +37,10 @@ bool CloseOutputFile(OutputFile* file) {
 }
 
 bool ReplaceFileWith(const char* source, const char* target) {
+  // Windows refuses to replace a read-only file; Wine would do it.
+  const DWORD attributes = GetFileAttributesA(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return false;
   return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
