@@ -90,6 +90,8 @@ unsigned long ProfileStringFromText(const std::string* contents, const char* sec
   if (buffer == nullptr || size == 0) return 0;
   std::string value;
   if (contents != nullptr && FindProfileValue(*contents, section, key, &value)) {
+    // The system holds values as C strings: a NUL byte in the file ends one.
+    value.resize(std::strlen(value.c_str()));
     // A value wrapped in matching quotes is given without them.
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
         value.back() == value[0]) {

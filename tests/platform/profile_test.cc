@@ -15,7 +15,7 @@
 namespace {
 
 struct StringCase {
-  const char* ini;
+  std::string ini;
   const char* section;
   const char* key;
   const char* defaultValue;
@@ -48,6 +48,7 @@ const StringCase kStringCases[] = {
     {"  [S]  \n\tA\t=\tx\n", "S", "A", "", 261, "x"},
     {"[S]\nA=caf\xe9\n", "S", "A", "", 261, "caf\xe9"},
     {"[S]\nA B=1\n", "S", "A B", "", 261, "1"},
+    {std::string("[S]\nA=\"ab\0c\"\n", 13), "S", "A", "", 261, "\"ab"},
 };
 
 struct IntCase {
