@@ -1,0 +1,103 @@
+// Files from the archives beside the launcher land in the Windows directory
+// and in the profiles' "Application Data" folders before setup starts.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "deploy/zip_builder.h"
+#include "integration/launcher_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder name no real system holds, for what lands in a Windows directory
+// the test does not own.
+std::string UniqueName() {
+  std::random_device random;
+  return "LauncherDeployTest" + std::to_string(random() % 100000000u);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(Deploy, SystemArchiveLandsInTheWindowsDirectoryBeforeSetup) {
+  LauncherPackage package;
+  const std::string folder = UniqueName();
+  package.Write("Setup.2k", BuildZip({{folder + "/system32/drivers/x.sys", "driver"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYFROMZIP=1\n");
+  RunOptions options;
+  std::string windows;  // host path of the Windows directory
+  if (UnderWine()) {
+    windows = WinePrefix() + "/drive_c/windows";  // Wine sets SystemRoot itself
+  } else {
+    windows = package.Path("windows");
+    fs::create_directories(windows);
+    options.env = {{"SystemRoot", package.WinPath("windows")}};
+  }
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_EQ(ReadFile(windows + "/" + folder + "/system32/drivers/x.sys"), "driver");
+  EXPECT_EQ(package.Records().size(), 1u);
+  std::error_code error;
+  fs::remove_all(windows + "/" + folder, error);
+}
+
+TEST(Deploy, SwitchedOffOrMissingArchivesWriteNothing) {
+  LauncherPackage package;
+  package.Write("Setup.2k", BuildZip({{"x.txt", "x"}}).bytes);
+  package.Write("Setup.s2k", BuildZip({{"y.txt", "y"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYFROMZIP=2\nCOPYSETFROMZIP=0\n");
+  RunOptions options;
+  options.env = {{"SystemRoot", package.WinPath("windows")},
+                 {"APPDATA", package.WinPath("user")},
+                 {"ALLUSERSPROFILE", package.WinPath("profiles\\All Users")}};
+  EXPECT_EQ(package.Run(options).status, 1);
+  fs::remove(package.Path("Setup.2k"));
+  fs::remove(package.Path("Setup.s2k"));
+  package.WriteIni("[BEFORE]\nCOPYFROMZIP=1\nCOPYSETFROMZIP=1\n");
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_FALSE(fs::exists(package.Path("windows")));
+  EXPECT_FALSE(fs::exists(package.Path("user")));
+  EXPECT_FALSE(fs::exists(package.Path("profiles")));
+  EXPECT_EQ(package.Records().size(), 2u);
+}
+
+TEST(Deploy, ProfileArchiveLandsForTheUserAndTheDefaultUser) {
+  LauncherPackage package;
+  package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "cfg"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n");
+  RunOptions options;
+  options.env = {{"APPDATA", package.WinPath("user\\Application Data")},
+                 {"ALLUSERSPROFILE", package.WinPath("profiles\\All Users")}};
+  fs::create_directories(package.Path("profiles/Owner"));  // not probed
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_EQ(ReadFile(package.Path("user/Application Data/Vendor/app.cfg")), "cfg");
+  EXPECT_EQ(ReadFile(package.Path("profiles/Default User/Application Data/Vendor/app.cfg")),
+            "cfg");
+  EXPECT_FALSE(fs::exists(package.Path("profiles/Owner/Application Data")));
+  EXPECT_EQ(package.Records().size(), 1u);
+}
+
+TEST(Deploy, WithoutAppDataTheAdministratorProfileIsFoundWhenThereIsNoOwner) {
+  LauncherPackage package;
+  package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "cfg"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n");
+  fs::create_directories(package.Path("profiles/Administrator"));
+  RunOptions options;
+  options.env = {{"APPDATA", std::nullopt},
+                 {"ALLUSERSPROFILE", package.WinPath("profiles\\All Users")}};
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_EQ(ReadFile(package.Path("profiles/Administrator/Application Data/Vendor/app.cfg")),
+            "cfg");
+  EXPECT_EQ(ReadFile(package.Path("profiles/Default User/Application Data/Vendor/app.cfg")),
+            "cfg");
+  EXPECT_FALSE(fs::exists(package.Path("profiles/Owner")));
+}
