@@ -37,7 +37,8 @@ std::string StandinPath() {
 
 class Waiter {
  public:
-  explicit Waiter(const std::string& program) {
+  // `firstArgument` (POSIX only) is what the process shows as its name.
+  explicit Waiter(const std::string& program, const std::string& firstArgument = "") {
 #ifdef _WIN32
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup = {};
@@ -52,7 +53,8 @@ class Waiter {
     SetEnvironmentVariableA("STANDIN_SLEEP_MS", nullptr);
 #else
     setenv("STANDIN_SLEEP_MS", "30000", 1);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    std::string argument0 = firstArgument.empty() ? program : firstArgument;
+    char* argv[] = {&argument0[0], nullptr};
     if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = 0;
     unsetenv("STANDIN_SLEEP_MS");
 #endif
@@ -132,5 +134,24 @@ TEST(TerminateRunningProcess, EndsTheFirstOfTwoAndLeavesTheOther) {
 
   EXPECT_EQ(TerminateProcessByImageName(("x" + name).c_str()), kNoMatchingProcess);
 }
+
+#ifndef _WIN32
+// A program that Wine runs shows Wine's loader as its executable and the
+// Windows program, as it was started, as its first argument.
+TEST(TerminateRunningProcess, FindsProgramsRunByWineUnderTheirWindowsName) {
+  TempDir dir;
+  std::string name = UniqueImageName();
+  std::string stem = name.substr(0, name.size() - 4);
+  std::filesystem::create_directory(dir.Path("loader"));
+  std::filesystem::copy_file(StandinPath(), dir.Path("loader/wine64"));
+  Waiter started(dir.Path("loader/wine64"), "C:\\Program Files\\" + stem);
+  ASSERT_TRUE(started.Started());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(TerminateProcessByImageName(name.c_str()), kTerminated);
+  for (int i = 0; i < 100 && !started.Ended(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(started.Ended());
+}
+#endif
 
 }  // namespace
