@@ -40,6 +40,7 @@ class Waiter {
   // `firstArgument` (POSIX only) is what the process shows as its name.
   explicit Waiter(const std::string& program, const std::string& firstArgument = "") {
 #ifdef _WIN32
+    (void)firstArgument;
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
