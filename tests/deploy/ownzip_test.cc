@@ -76,6 +76,9 @@ struct ZipBuilder {
   // Entry count written to the end record; -1 for the true count.
   long end_count = -1;
   bool zip64_end = false;
+  // Added (mod 2^64) to the directory offset and subtracted from its size in the
+  // zip64 end record: the sum stays right, the parts become absurd.
+  std::uint64_t zip64_skew = 0;
 
   Entry& add(const Bytes& name, const Bytes& data, unsigned method = 8) {
     entries.push_back(Entry{});
@@ -139,8 +142,8 @@ struct ZipBuilder {
       put32(out, 0);
       put64(out, count);
       put64(out, count);
-      put64(out, cd.size());
-      put64(out, cd_offset);
+      put64(out, cd.size() - zip64_skew);
+      put64(out, cd_offset + zip64_skew);
       put32(out, 0x07064b50);
       put32(out, 0);
       put64(out, record);
@@ -382,7 +385,8 @@ TEST(OwnzipRead, ManyEntries) {
   EXPECT_EQ(w.entries[2999].data, "2999");
 }
 
-TEST(OwnzipRead, MoreThan65535EntriesThroughAZip64EndRecord) {
+// More than 65535 entries, listed without reading their (empty) data.
+TEST(OwnzipRead, MoreThan65535Entries) {
   ZipBuilder z;
   for (int i = 0; i < 65600; ++i) z.add(std::to_string(i), "", 0);
   z.zip64_end = true;  // the classic end record then says 0xffff
@@ -390,16 +394,13 @@ TEST(OwnzipRead, MoreThan65535EntriesThroughAZip64EndRecord) {
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().name, "65599");
   EXPECT_EQ(w.entries.back().next, UNZ_END_OF_LIST_OF_FILE);
-}
 
-TEST(OwnzipRead, SaturatedEntryCountWalksUntilARecordFails) {
-  // Writers without zip64 may store 0xffff for any larger count.
-  ZipBuilder z;
-  for (int i = 0; i < 20; ++i) z.add(std::to_string(i), "x", 0);
+  // Writers without zip64 may store 0xffff for any larger count: the walk then
+  // goes on until a record fails.
+  z.zip64_end = false;
   z.end_count = 0xffff;
-  Walk w = walk_both(z.build());
-  ASSERT_EQ(w.entries.size(), 20u);
-  EXPECT_EQ(w.entries.back().data, "x");
+  w = walk_both(z.build(), 0);
+  ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().next, UNZ_BADZIPFILE);
 }
 
@@ -515,6 +516,24 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
   EXPECT_EQ(w.entries[1].name, "");
   EXPECT_EQ(w.entries[1].dos_date, 0x12121234ul);
   EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+}
+
+TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
+  ZipBuilder z;
+  z.add("a", "data", 0);
+  z.zip64_end = true;
+  z.zip64_skew = 0xffffffffffffff00ull;  // directory "at" 2^64 - 256: a negative offset
+  Walk w = walk_both(z.build());
+  ASSERT_TRUE(w.opened);
+  EXPECT_EQ(w.entries[0].info, UNZ_ERRNO);
+  EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
+  // Far past the end, but within or beyond what the file system allows.
+  for (std::uint64_t skew : {10ull << 40, 1ull << 62}) {
+    z.zip64_skew = skew;
+    w = walk_both(z.build());
+    ASSERT_TRUE(w.opened);
+    EXPECT_NE(w.entries[0].info, UNZ_OK);
+  }
 }
 
 TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
