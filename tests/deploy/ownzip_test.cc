@@ -17,6 +17,16 @@
 
 namespace {
 
+#ifndef OWNZIP_TEST_WITH_MINIZIP
+// Natively minizip's header supplies the result codes as macros.
+using ownzip::UNZ_BADZIPFILE;
+using ownzip::UNZ_CRCERROR;
+using ownzip::UNZ_END_OF_LIST_OF_FILE;
+using ownzip::UNZ_ERRNO;
+using ownzip::UNZ_OK;
+using ownzip::UNZ_PARAMERROR;
+#endif
+
 using Bytes = std::string;
 
 void put16(Bytes& b, unsigned v) {
@@ -203,7 +213,7 @@ struct Walk {
   bool operator==(const Walk& o) const { return opened == o.opened && entries == o.entries; }
 };
 
-void PrintTo(const Walk& w, std::ostream* os) {
+[[maybe_unused]] void PrintTo(const Walk& w, std::ostream* os) {
   *os << (w.opened ? "opened" : "not opened");
   for (const EntryResult& e : w.entries) {
     *os << "\n  info " << e.info << " '" << e.name.substr(0, 40) << "' date " << e.dos_date
