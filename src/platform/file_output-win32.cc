@@ -37,10 +37,12 @@ bool CloseOutputFile(OutputFile* file) {
 }
 
 bool ReplaceFileWith(const char* source, const char* target) {
-  // Windows refuses to replace a read-only file; Wine would do it.
+  // A read-only, hidden or system file is left as it is, as writing it
+  // afresh (CreateFileA with CREATE_ALWAYS) would leave it; a move would
+  // replace it, and under Wine even a read-only one.
+  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   const DWORD attributes = GetFileAttributesA(target);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-    return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept) != 0) return false;
   return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != 0;
 }
 

@@ -37,7 +37,9 @@ bool CloseOutputFile(OutputFile* file);
 
 // Moves the file `source` to `target`, replacing a file of that name
 // (MoveFileExA with MOVEFILE_REPLACE_EXISTING). False, and nothing changed,
-// when the target is a directory, is read-only or (on Windows) is held open.
+// when the target is a directory, is read-only, or (on Windows) is hidden,
+// a system file or held open: the files that CreateFileA cannot create
+// afresh either.
 bool ReplaceFileWith(const char* source, const char* target);
 
 // Deleting a file is DeleteFileAt() in platform/file_ops.h.

@@ -318,6 +318,19 @@ TEST_P(Extraction, FileHeldOpenByAnotherProcessStaysAsItWas) {
   EXPECT_EQ(dir_.Read("out/next.txt"), "next");
   EXPECT_EQ(OutTree(), (std::set<std::string>{"held.txt", "next.txt"}));
 }
+
+TEST_P(Extraction, HiddenAndSystemFilesStayAsTheyWere) {
+  dir_.Write("out/hidden.txt", "old");
+  dir_.Write("out/system.txt", "old");
+  SetFileAttributesA((Destination() + "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA((Destination() + "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  EXPECT_TRUE(Extract({{"hidden.txt", "new"}, {"system.txt", "new"}}));
+  EXPECT_EQ(dir_.Read("out/hidden.txt"), "old");
+  EXPECT_EQ(dir_.Read("out/system.txt"), "old");
+  EXPECT_EQ(OutTree(), (std::set<std::string>{"hidden.txt", "system.txt"}));
+  SetFileAttributesA((Destination() + "hidden.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesA((Destination() + "system.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
 #else
 TEST_P(Extraction, ProcessHoldingTheOldFileKeepsReadingTheOldData) {
   dir_.Write("out/held.txt", "old");
