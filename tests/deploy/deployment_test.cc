@@ -1,19 +1,14 @@
+// Where the deployments send the archives, and what they probe, for the
+// environments of typical systems; the file system is replaced by a record.
 #include "deploy/deployment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "deploy/zip_builder.h"
-#include "support/temp_dir.h"
-
 namespace {
-
-// --- Destinations, against recorded actions ---------------------------------
 
 std::vector<std::string> calls;
 std::set<std::string> existing;
@@ -104,58 +99,6 @@ TEST(SystemDeployment, WindowsDirectoryTakesTheArchiveWhenThereIsOne) {
   DeploySystemArchiveWith("S.2k", {nullptr, kAllUsers, "C:", "A"}, kRecorded);
   DeploySystemArchiveWith("S.2k", {"", kAllUsers, "C:", "A"}, kRecorded);
   EXPECT_EQ(calls, Calls{});
-}
-
-// --- The real thing, from the process environment ---------------------------
-
-// Sets (or with null removes) a variable of this process for one scope.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  void Set(const char* value) {
-#ifdef _WIN32
-    _putenv_s(name_.c_str(), value != nullptr ? value : "");  // "" removes it
-#else
-    if (value != nullptr) {
-      setenv(name_.c_str(), value, 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-#endif
-  }
-  std::string name_;
-  std::optional<std::string> old_;
-};
-
-TEST(Deployment, SystemArchiveLandsInTheWindowsDirectory) {
-  TempDir dir;
-  dir.Write("windows/win.ini", "kept");
-  dir.Write("Setup.2k", BuildZip({{"system32/drivers/x.sys", "driver"}}).bytes);
-  ScopedVariable systemRoot("SystemRoot", dir.WinPath("windows").c_str());
-  DeploySystemArchive(dir.WinPath("Setup.2k").c_str());
-  EXPECT_EQ(dir.Read("windows/system32/drivers/x.sys"), "driver");
-  EXPECT_EQ(dir.Read("windows/win.ini"), "kept");
-  // A missing archive writes nothing.
-  DeploySystemArchive(dir.WinPath("Setup.xp").c_str());
-  EXPECT_FALSE(dir.Exists("windows/Setup.xp"));
-}
-
-TEST(Deployment, ProfileArchiveLandsForTheUserAndTheDefaultUser) {
-  TempDir dir;
-  dir.Write("Setup.s2k", BuildZip({{"Vendor/settings.cfg", "cfg"}}).bytes);
-  ScopedVariable allUsers("ALLUSERSPROFILE", dir.WinPath("profiles\\All Users").c_str());
-  ScopedVariable appData("APPDATA", dir.WinPath("ann").c_str());
-  DeployProfileArchive(dir.WinPath("Setup.s2k").c_str());
-  EXPECT_EQ(dir.Read("ann/Vendor/settings.cfg"), "cfg");
-  EXPECT_EQ(dir.Read("profiles/Default User/Application Data/Vendor/settings.cfg"), "cfg");
 }
 
 }  // namespace

@@ -151,18 +151,6 @@ TEST(DirectoryChain, StopsAtTheFirstDirectoryThatCannotBeMade) {
   EXPECT_EQ(Tree(dir.Path()), (std::set<std::string>{"file"}));
 }
 
-TEST(DirectoryChain, LeadBytesAreThoseOfCodePage932) {
-  EXPECT_FALSE(IsLeadByte(0x80));
-  EXPECT_TRUE(IsLeadByte(0x81));
-  EXPECT_TRUE(IsLeadByte(0x9F));
-  EXPECT_FALSE(IsLeadByte(0xA0));
-  EXPECT_FALSE(IsLeadByte(0xDF));
-  EXPECT_TRUE(IsLeadByte(0xE0));
-  EXPECT_TRUE(IsLeadByte(0xFC));
-  EXPECT_FALSE(IsLeadByte(0xFD));
-  EXPECT_FALSE(IsLeadByte('\\'));
-}
-
 // --- Entry classification ---------------------------------------------------
 
 TEST(EntryClassification, DirectoriesFilesAndRefusedNames) {
@@ -226,26 +214,9 @@ TEST_P(Extraction, WritesTheTreeWithMissingDirectoriesCreated) {
   EXPECT_EQ(dir_.Read("out/empty.txt"), "");
 }
 
-TEST_P(Extraction, NameEndingInATrailByteIsNoDirectory) {
-  // "\x95\\" is one two-byte character: a file entry, which makes no
-  // directory. Only a system with code page 932 can also write the file.
-  Extract({{"d/\x95/", "sjis"}});
-  const std::set<std::string> tree = OutTree();
-  EXPECT_EQ(tree.count("d/\x95/"), 0u);
-  EXPECT_TRUE(tree == std::set<std::string>{"d/"} ||
-              tree == (std::set<std::string>{"d/", "d/\x95\\"}));
-}
-
 TEST_P(Extraction, ArchiveWithoutEntriesCreatesNothing) {
   Extract(std::vector<ZipEntrySpec>{});
   EXPECT_FALSE(dir_.Exists("out"));
-}
-
-TEST_P(Extraction, LaterCallOverwritesWhatAnEarlierOneWrote) {
-  EXPECT_TRUE(Extract({{"f.txt", "first"}}));
-  EXPECT_TRUE(Extract({{"f.txt", "second, longer"}}));
-  EXPECT_EQ(dir_.Read("out/f.txt"), "second, longer");
-  EXPECT_EQ(OutTree(), (std::set<std::string>{"f.txt"}));
 }
 
 // --- Times ------------------------------------------------------------------
