@@ -5,10 +5,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
+
+#ifdef _WIN32
+#include <process.h>
+#define OWNZIP_TEST_PID _getpid()
+#else
+#include <unistd.h>
+#define OWNZIP_TEST_PID getpid()
+#endif
 
 #ifdef OWNZIP_TEST_WITH_MINIZIP
 #include <minizip/unzip.h>
@@ -29,17 +39,11 @@ using ownzip::UNZ_PARAMERROR;
 
 using Bytes = std::string;
 
-void put16(Bytes& b, unsigned v) {
-  b += static_cast<char>(v & 0xff);
-  b += static_cast<char>((v >> 8) & 0xff);
-}
-void put32(Bytes& b, std::uint32_t v) {
-  put16(b, v & 0xffff);
-  put16(b, v >> 16);
-}
-void put64(Bytes& b, std::uint64_t v) {
-  put32(b, static_cast<std::uint32_t>(v));
-  put32(b, static_cast<std::uint32_t>(v >> 32));
+// Appends little-endian fields given as {value, width in bytes}.
+void put(Bytes& b, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
+  for (const auto& f : fields) {
+    for (int i = 0; i < f.second; ++i) b += static_cast<char>((f.first >> (8 * i)) & 0xff);
+  }
 }
 
 Bytes deflate_raw(const Bytes& data) {
@@ -108,65 +112,27 @@ struct ZipBuilder {
       std::uint32_t csize = e.fake_csize ? e.csize : static_cast<std::uint32_t>(comp.size());
       std::uint32_t offset = static_cast<std::uint32_t>(body.size() - prefix.size());
       local_offsets.push_back(body.size());
-      put32(body, 0x04034b50);
-      put16(body, 20);
-      put16(body, e.flags);
-      put16(body, e.method);
-      put32(body, kDate);
-      put32(body, crc);
-      put32(body, csize);
-      put32(body, usize);
-      put16(body, static_cast<unsigned>(e.name.size()));
-      put16(body, 0);
-      body += e.name;
-      body += comp;
-      put32(cd, 0x02014b50);
-      put16(cd, 20);
-      put16(cd, 20);
-      put16(cd, e.flags);
-      put16(cd, e.method);
-      put32(cd, kDate);
-      put32(cd, crc);
-      put32(cd, csize);
-      put32(cd, usize);
-      put16(cd, static_cast<unsigned>(e.name.size()));
-      put16(cd, static_cast<unsigned>(e.central_extra.size()));
-      put16(cd, 0);
-      put16(cd, 0);
-      put16(cd, 0);
-      put32(cd, 0);
-      put32(cd, offset);
-      cd += e.name;
-      cd += e.central_extra;
+      const std::uint64_t name_size = e.name.size();
+      put(body, {{0x04034b50, 4}, {20, 2}, {e.flags, 2}, {e.method, 2}, {kDate, 4}, {crc, 4},
+                 {csize, 4}, {usize, 4}, {name_size, 2}, {0, 2}});
+      body += e.name + comp;
+      put(cd, {{0x02014b50, 4}, {20, 2}, {20, 2}, {e.flags, 2}, {e.method, 2}, {kDate, 4},
+               {crc, 4}, {csize, 4}, {usize, 4}, {name_size, 2}, {e.central_extra.size(), 2},
+               {0, 2}, {0, 2}, {0, 2}, {0, 4}, {offset, 4}});
+      cd += e.name + e.central_extra;
     }
     std::uint64_t cd_offset = body.size() - prefix.size();
     Bytes out = body + cd;
     std::uint64_t count = end_count < 0 ? entries.size() : static_cast<std::uint64_t>(end_count);
     if (zip64_end) {
-      std::uint64_t record = out.size();
-      put32(out, 0x06064b50);
-      put64(out, 44);
-      put16(out, 45);
-      put16(out, 45);
-      put32(out, 0);
-      put32(out, 0);
-      put64(out, count);
-      put64(out, count);
-      put64(out, cd.size() - zip64_skew);
-      put64(out, cd_offset + zip64_skew);
-      put32(out, 0x07064b50);
-      put32(out, 0);
-      put64(out, record);
-      put32(out, 1);
+      const std::uint64_t record = out.size();
+      put(out, {{0x06064b50, 4}, {44, 8}, {45, 2}, {45, 2}, {0, 4}, {0, 4}, {count, 8},
+                {count, 8}, {cd.size() - zip64_skew, 8}, {cd_offset + zip64_skew, 8}});
+      put(out, {{0x07064b50, 4}, {0, 4}, {record, 8}, {1, 4}});
       count = 0xffff;
     }
-    put32(out, 0x06054b50);
-    put32(out, 0);
-    put16(out, static_cast<unsigned>(count & 0xffff));
-    put16(out, static_cast<unsigned>(count & 0xffff));
-    put32(out, static_cast<std::uint32_t>(cd.size()));
-    put32(out, static_cast<std::uint32_t>(cd_offset));
-    put16(out, 0);
+    put(out, {{0x06054b50, 4}, {0, 4}, {count & 0xffff, 2}, {count & 0xffff, 2},
+              {cd.size(), 4}, {cd_offset, 4}, {0, 2}});
     return out;
   }
 };
@@ -175,7 +141,9 @@ class TempZip {
  public:
   explicit TempZip(const Bytes& bytes) {
     static int counter = 0;
-    path_ = ::testing::TempDir() + "ownzip_test_" + std::to_string(++counter) + ".zip";
+    // The process id keeps concurrent runs (two build trees, say) apart.
+    path_ = ::testing::TempDir() + "ownzip_test_" + std::to_string(OWNZIP_TEST_PID) + "_" +
+            std::to_string(++counter) + ".zip";
     std::FILE* f = std::fopen(path_.c_str(), "wb");
     EXPECT_NE(f, nullptr);
     if (f == nullptr) return;
@@ -585,10 +553,7 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
   bytes[end_record - 46 - 1 + 32] = 22;                 // first record's comment length
   bytes[end_record + 8] = bytes[end_record + 10] = 2;  // two entries
   Bytes second;
-  put32(second, 0x02014b50);
-  put32(second, 0x00140014);
-  put32(second, 0);
-  second += "\x34\x12";
+  put(second, {{0x02014b50, 4}, {0x00140014, 4}, {0, 4}, {0x1234, 2}});
   Walk w = walk_both(bytes + second);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].data, "abc");
@@ -623,12 +588,7 @@ TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
   Entry& e = z.add("huge.bin", "small", 0);
   e.fake_csize = e.fake_usize = true;
   e.csize = e.usize = 0xffffffff;
-  Bytes extra;
-  put16(extra, 1);
-  put16(extra, 16);
-  put64(extra, 5ull << 32);
-  put64(extra, 5ull << 32);
-  e.central_extra = extra;
+  put(e.central_extra, {{1, 2}, {16, 2}, {5ull << 32, 8}, {5ull << 32, 8}});
   Walk w = walk_both(z.build());
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].info, UNZ_OK);

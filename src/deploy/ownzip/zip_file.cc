@@ -91,14 +91,9 @@ std::size_t ZipFile::read(void* dst, std::size_t n) {
       done += take;
       continue;
     }
-    // Window used up: move it to the current position.
+    // Window used up: move it on to the current position.
     window_start_ += window_len_;
-    window_len_ = cursor_ = 0;
-    if (n - done >= kWindow) {  // large reads go straight to the caller
-      std::size_t got = std::fread(out + done, 1, n - done, f_);
-      window_start_ += got;
-      return done + got;
-    }
+    cursor_ = 0;
     window_len_ = std::fread(window_, 1, kWindow, f_);
     if (window_len_ == 0) break;
   }
