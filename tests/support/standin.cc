@@ -3,7 +3,7 @@
 //   cwd <current directory>
 //   cmdline <raw command line, hex; Windows only>
 //   arg <argument, hex>         (one line per argument after the program)
-//   copy <contents, hex>        (of the file STANDIN_COPY names, when set;
+//   copy <contents, hex>        (of the file STANDIN_COPY_<NAME> or STANDIN_COPY names;
 //                                "copy missing" when it cannot be read)
 //   end <ms since epoch>
 // STANDIN_SLEEP_MS makes it wait that long before it ends.
@@ -48,6 +48,18 @@ std::string OwnPath() {
 #endif
 }
 
+// STANDIN_COPY_<NAME> (the program's own name without extension, in upper
+// case) names the file to record for this copy of the stand-in; failing that,
+// STANDIN_COPY does, for every copy.
+const char* CopyRequest() {
+  std::string stem = std::filesystem::path(OwnPath()).stem().string();
+  for (char& c : stem) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  if (const char* own = std::getenv(("STANDIN_COPY_" + stem).c_str())) return own;
+  return std::getenv("STANDIN_COPY");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,7 +72,7 @@ int main(int argc, char** argv) {
   std::fprintf(out, "cmdline %s\n", Hex(GetCommandLineA()).c_str());
 #endif
   for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", Hex(argv[i]).c_str());
-  if (const char* copy = std::getenv("STANDIN_COPY")) {
+  if (const char* copy = CopyRequest()) {
     std::ifstream in(copy, std::ios::binary);
     std::ostringstream contents;
     contents << in.rdbuf();
