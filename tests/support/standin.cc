@@ -6,7 +6,8 @@
 //   copy <contents, hex>        (of the file STANDIN_COPY_<NAME> or STANDIN_COPY names;
 //                                "copy missing" when it cannot be read)
 //   end <ms since epoch>
-// STANDIN_SLEEP_MS makes it wait that long before it ends.
+// STANDIN_SLEEP_MS makes it wait that long before it ends; STANDIN_EXIT_CODE
+// is the status it ends with (default 0).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -86,5 +87,6 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(sleepMs)));
   std::fprintf(out, "end %lld\n", NowMs());
   std::fclose(out);
-  return 0;
+  const char* exitCode = std::getenv("STANDIN_EXIT_CODE");
+  return exitCode != nullptr ? static_cast<int>(std::strtoul(exitCode, nullptr, 10)) : 0;
 }
