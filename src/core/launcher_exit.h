@@ -1,8 +1,14 @@
 #ifndef LAUNCHER_CORE_LAUNCHER_EXIT_H
 #define LAUNCHER_CORE_LAUNCHER_EXIT_H
 
-// Every way out of the launcher: status 1, whatever happened, so that the
+#include <cstdint>
+
+// The ways out of the launcher: status 1, whatever happened, so that the
 // status never pretends to report the outcome.
 [[noreturn]] void EndLauncher();
+
+// The one exception, asked for by the configuration: ends the launcher
+// with the setup program's own exit code, which deployment tools read.
+[[noreturn]] void EndLauncherWithStatus(uint32_t status);
 
 #endif

@@ -26,5 +26,11 @@ LauncherSettings ReadLauncherSettings(const char* iniPath) {
   settings.SLEEPTIME = ReadProfileInt(kSectionParams, "SLEEPTIME", 0, iniPath);
   settings.TERMINATEORMLATCH = ReadProfileInt(kSectionParams, "TERMINATEORMLATCH", 0, iniPath);
   settings.CHECKSTARTPROGRAM = ReadProfileInt(kSectionParams, "CHECKSTARTPROGRAM", 0, iniPath);
+
+  char logFile[kPathBufferSize + 1];
+  length = ReadProfileString(kSectionParams, "LOGFILE", "", logFile, sizeof(logFile), iniPath);
+  settings.logFileTooLong = length >= kPathBufferSize;
+  if (!settings.logFileTooLong) std::memcpy(settings.LOGFILE, logFile, length + 1);
+  settings.PASSEXITCODE = ReadProfileInt(kSectionParams, "PASSEXITCODE", 0, iniPath);
   return settings;
 }

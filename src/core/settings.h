@@ -23,6 +23,14 @@ struct LauncherSettings {
   uint32_t SLEEPTIME;
   uint32_t TERMINATEORMLATCH;
   uint32_t CHECKSTARTPROGRAM;
+  // Diagnostics, off unless set: the file that gets one line per step
+  // (empty: no log at all), and whether the launcher exits with the setup
+  // program's exit code (exactly 1) instead of 1.
+  char LOGFILE[kPathBufferSize];
+  // True when LOGFILE is longer than its buffer: nothing is logged rather
+  // than written to some other file under a cut name.
+  bool logFileTooLong;
+  uint32_t PASSEXITCODE;
 };
 
 // Reads the up-front keys from `iniPath`; anything missing takes its default.

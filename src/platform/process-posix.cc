@@ -74,8 +74,11 @@ bool StartProcess(const char* commandLine, ChildProcess* child) {
 }
 
 void WaitForProcessEnd(ChildProcess* child) {
-  int status;
-  while (waitpid(static_cast<pid_t>(child->handle), &status, 0) < 0 && errno == EINTR) {
+  int status = 0;
+  pid_t ended;
+  while ((ended = waitpid(static_cast<pid_t>(child->handle), &status, 0)) < 0 && errno == EINTR) {
   }
+  child->exitCodeKnown = ended > 0 && WIFEXITED(status);
+  child->exitCode = child->exitCodeKnown ? static_cast<uint32_t>(WEXITSTATUS(status)) : 0;
   child->handle = 0;
 }

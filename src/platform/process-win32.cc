@@ -21,7 +21,10 @@ bool StartProcess(const char* commandLine, ChildProcess* child) {
 
 void WaitForProcessEnd(ChildProcess* child) {
   HANDLE process = reinterpret_cast<HANDLE>(child->handle);
-  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  child->exitCodeKnown = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
+                         GetExitCodeProcess(process, &code) != 0;
+  child->exitCode = child->exitCodeKnown ? code : 0;
   CloseHandle(process);
   child->handle = 0;
 }

@@ -5,6 +5,11 @@
 
 struct ChildProcess {
   intptr_t handle = 0;  // a process handle on Windows, a pid elsewhere
+  // Filled by WaitForProcessEnd: the code the process ended with, when the
+  // system could tell it (GetExitCodeProcess; on POSIX systems only a
+  // normal exit counts, not the end by a signal).
+  bool exitCodeKnown = false;
+  uint32_t exitCode = 0;
 };
 
 // Starts a program the way CreateProcessA does when given only a command
@@ -14,8 +19,8 @@ struct ChildProcess {
 // directory. False when nothing could be started.
 bool StartProcess(const char* commandLine, ChildProcess* child);
 
-// Waits without a time limit for the child's own process to end and releases
-// it. Grandchildren are not waited for.
+// Waits without a time limit for the child's own process to end, takes its
+// exit code and releases it. Grandchildren are not waited for.
 void WaitForProcessEnd(ChildProcess* child);
 
 #endif

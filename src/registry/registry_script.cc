@@ -86,6 +86,24 @@ std::string ComposeRegistryScript(const char* iniPath, uint32_t addCount, uint32
   return script;
 }
 
+bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPath,
+                             std::string* command) {
+  command->clear();
+  // Without SystemRoot the runner path would name a program in the root of
+  // the current drive, which is nobody's installer.
+  if (systemRoot == nullptr || *systemRoot == '\0') return false;
+  std::string runnerPath = std::string(systemRoot) + kRunnerName;
+  char line[kInstallerCommandSize];
+  int length = std::snprintf(line, sizeof(line),
+                             "%s setupapi,InstallHinfSection DefaultInstall 132 %s",
+                             runnerPath.c_str(), scriptPath.c_str());
+  if (runnerPath.size() >= kPathBufferSize || length <= 0 ||
+      static_cast<size_t>(length) >= sizeof(line))
+    return false;
+  command->assign(line, static_cast<size_t>(length));
+  return true;
+}
+
 RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
                                         const char* systemRoot) {
   if (temp == nullptr) return RegistryScriptOutcome::kSkipped;
@@ -101,20 +119,12 @@ RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
     return RegistryScriptOutcome::kScriptNotWritten;
 
   bool started = false;
-  // Without SystemRoot the runner path would name a program in the root of
-  // the current drive, which is nobody's installer.
-  if (systemRoot != nullptr && *systemRoot != '\0') {
-    std::string runnerPath = std::string(systemRoot) + kRunnerName;
-    char command[kInstallerCommandSize];
-    int length = std::snprintf(command, sizeof(command),
-                               "%s setupapi,InstallHinfSection DefaultInstall 132 %s",
-                               runnerPath.c_str(), scriptPath.c_str());
-    ChildProcess installer;
-    if (runnerPath.size() < kPathBufferSize && length > 0 &&
-        static_cast<size_t>(length) < sizeof(command) && StartProcess(command, &installer)) {
-      WaitForProcessEnd(&installer);
-      started = true;
-    }
+  std::string command;
+  ChildProcess installer;
+  if (ComposeInstallerCommand(systemRoot, scriptPath, &command) &&
+      StartProcess(command.c_str(), &installer)) {
+    WaitForProcessEnd(&installer);
+    started = true;
   }
   DeleteFileAt(scriptPath.c_str());
   return started ? RegistryScriptOutcome::kInstallerRun

@@ -25,4 +25,10 @@ RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
 // entry with a value longer than its field takes is left out.
 std::string ComposeRegistryScript(const char* iniPath, uint32_t addCount, uint32_t deleteCount);
 
+// The installer's command line for the script at `scriptPath`. False when
+// SystemRoot is unset or empty (the runner would be looked for in the root
+// of the current drive) or the runner's path or the line would not fit.
+bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPath,
+                             std::string* command);
+
 #endif
