@@ -44,9 +44,19 @@ int main(int argc, char** argv) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info))
-    return 121;
+  // Under a loaded Wine a start occasionally fails for a moment (a freshly
+  // copied program still being mapped); a few tries keep the tests steady.
+  bool started = false;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    std::string line = command;  // CreateProcessA may write into it
+    started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info) != 0;
+    if (!started) {
+      std::fprintf(stderr, "spawn-driver: CreateProcessA failed, error %lu\n", GetLastError());
+      Sleep(200);
+    }
+  }
+  if (!started) return 121;
   DWORD code = 0;
   if (wait) {
     WaitForSingleObject(info.hProcess, INFINITE);
