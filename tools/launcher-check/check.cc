@@ -1,0 +1,781 @@
+#include "launcher-check/check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "core/path_table.h"
+#include "core/settings.h"
+#include "core/setup_command.h"
+#include "deploy/deployment.h"
+#include "deploy/zip_extraction.h"
+#include "deploy/zip_reader.h"
+#include "launcher-check/known_keys.h"
+#include "launcher-check/profile_scan.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/native_path.h"
+#include "platform/os_version.h"
+#include "platform/profile.h"
+#include "platform/profile_reader.h"
+#include "platform/special_folders.h"
+#include "platform/system_language.h"
+#include "registry/registry_script.h"
+#include "resources/version.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+// Fixed names the steps use.
+const char kHelperImageName[] = "Ormlatch.exe";
+const char kStartMenuSource[] = "c:\\Tessik Halvern Wireless";
+const char kStartMenuFolder[] = "Tessik Halvern Wireless";
+// Counts above this are not walked entry by entry: the launcher would, but
+// listing them would not help anyone.
+constexpr uint32_t kLargestListedCount = 1000;
+// Integers are read through a buffer of this many bytes, terminator included.
+constexpr size_t kIntegerTextSize = 30;
+
+#ifdef _WIN32
+constexpr bool kColonRefused = true;
+#else
+constexpr bool kColonRefused = false;
+#endif
+
+std::string Number(unsigned long long value) { return std::to_string(value); }
+
+std::string Hex4(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof(text), "%04x", value & 0xFFFFu);
+  return text;
+}
+
+bool Exists(const std::string& path) {
+  return GetPathAttributes(path.c_str()) != kInvalidFileAttributes;
+}
+
+bool IsFile(const std::string& path) {
+  const uint32_t attributes = GetPathAttributes(path.c_str());
+  return attributes != kInvalidFileAttributes && (attributes & kAttributeDirectory) == 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* contents) {
+  std::string native;
+  if (!NativePath(path.c_str(), &native)) return false;
+  std::ifstream in(native, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return false;
+  *contents = text.str();
+  return true;
+}
+
+// A value as the launcher's reader gives it, with no buffer limit, and
+// whether the key is there at all (told apart by two different defaults).
+struct RawValue {
+  bool present = false;
+  std::string text;
+};
+
+RawValue ReadRaw(const char* section, const std::string& key, const std::string& iniPath) {
+  std::vector<char> buffer(1 << 16);
+  RawValue raw;
+  for (const char* sentinel : {"\x01" "a", "\x01" "b"}) {
+    const unsigned long length = ReadProfileString(section, key.c_str(), sentinel, buffer.data(),
+                                                   static_cast<unsigned long>(buffer.size()),
+                                                   iniPath.c_str());
+    std::string text(buffer.data(), length);
+    if (text != sentinel) {
+      raw.present = true;
+      raw.text = text;
+      return raw;
+    }
+  }
+  return raw;
+}
+
+// True when the integer reader takes the whole of `text`: blanks, a sign, an
+// optional 0x/0o/0b prefix and at least one digit of that base, nothing more.
+bool IsPlainInteger(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  int base = 10;
+  if (i + 1 < text.size() && text[i] == '0') {
+    const char prefix = static_cast<char>(text[i + 1] | 0x20);
+    if (prefix == 'x') base = 16;
+    if (prefix == 'o') base = 8;
+    if (prefix == 'b') base = 2;
+    if (base != 10) i += 2;
+  }
+  size_t digits = 0;
+  for (; i < text.size(); ++i, ++digits) {
+    const char c = static_cast<char>(text[i] | 0x20);
+    int digit = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'z') ? c - 'a' + 10 : 99;
+    if (digit >= base) return false;
+  }
+  return digits > 0;
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+class Report {
+ public:
+  void Line(const std::string& text) { out_ += text + "\n"; }
+  void Heading(const std::string& text) { out_ += "\n" + text + "\n"; }
+  void Warn(const std::string& text) {
+    warnings_.push_back(text);
+    out_ += "  ! " + text + "\n";
+  }
+  const std::string& Text() const { return out_; }
+  const std::vector<std::string>& Warnings() const { return warnings_; }
+
+ private:
+  std::string out_;
+  std::vector<std::string> warnings_;
+};
+
+struct ArchiveEntry {
+  std::string name;  // "/" turned into "\"
+  EntryKind kind;
+  bool nameTooLong;
+};
+
+bool ListArchive(const std::string& path, std::vector<ArchiveEntry>* entries) {
+  const ZipReader* reader = DefaultZipReader();
+  void* archive = reader != nullptr ? reader->open(path.c_str()) : nullptr;
+  if (archive == nullptr) return false;
+  char name[kEntryNameSize];
+  for (;;) {
+    ZipEntryInfo info;
+    if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
+    ArchiveEntry entry;
+    entry.nameTooLong = info.nameSize >= sizeof(name);
+    entry.kind = EntryKind::kRefused;
+    if (!entry.nameTooLong) {
+      entry.name = name;
+      std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
+      entry.kind = ClassifyEntryName(entry.name.c_str(), kColonRefused);
+    }
+    entries->push_back(entry);
+    if (reader->goToNextFile(archive) == kZipEndOfList) break;
+  }
+  reader->close(archive);
+  return true;
+}
+
+// Destinations that the deployments would unpack into, recorded instead of
+// extracting.
+std::vector<std::string> gDestinations;
+
+const DeploymentActions kRecordingActions = {
+    PathExists,
+    [](const std::string&, const std::string& destination) {
+      gDestinations.push_back(destination);
+      return true;
+    },
+};
+
+class Checker {
+ public:
+  Checker(const CheckRequest& request, Report* report) : request_(request), r_(*report) {}
+
+  int Run();
+
+ private:
+  void CheckPaths();
+  void CheckLayout();
+  void CheckSettings();
+  void CheckValues();
+  void CheckDeployments();
+  void CheckArchive(const char* step, const char* key, uint32_t value, const char* archivePath,
+                    bool system);
+  void CheckLanguageSwap();
+  void CheckSetup();
+  void CheckPause();
+  void CheckRegistry();
+  void CheckHousekeeping();
+  void CheckDiagnostics();
+  std::string SwitchReason(const char* section, const char* key, uint32_t value);
+  void CountedEntries(const char* countKey, uint32_t count, const std::vector<std::string>& fields);
+
+  const CheckRequest& request_;
+  Report& r_;
+  std::string launcherPath_;
+  PathTable paths_;
+  LauncherSettings settings_;
+  std::string contents_;
+  std::vector<ScannedSection> sections_;
+  // Section and upper-cased key name for every key line outside the
+  // section it belongs in, to tell why a switch reads as missing.
+  std::map<std::string, std::string> misplaced_;
+};
+
+int Checker::Run() {
+  launcherPath_ = LauncherPathFor(request_.target);
+  r_.Line(std::string("launcher-check ") + LAUNCHER_VERSION_TEXT +
+          ": what a run would do on this system; nothing is changed.");
+  if (launcherPath_.empty()) {
+    r_.Line("cannot make an absolute path of " + request_.target);
+    return kCheckUnreadable;
+  }
+  CheckPaths();
+  if (!ReadWholeFile(paths_.iniPath, &contents_)) {
+    r_.Line("");
+    r_.Line(std::string("cannot read the configuration ") + paths_.iniPath +
+            ": a launcher there would take every default and only start " +
+            kDefaultSetupProgram + ".");
+    return kCheckUnreadable;
+  }
+  settings_ = ReadLauncherSettings(paths_.iniPath);
+  CheckLayout();
+  CheckSettings();
+  CheckValues();
+  r_.Heading("Steps");
+  CheckDeployments();
+  CheckLanguageSwap();
+  CheckSetup();
+  CheckPause();
+  CheckRegistry();
+  CheckHousekeeping();
+  CheckDiagnostics();
+  r_.Heading(r_.Warnings().empty() ? "No warnings."
+                                   : Number(r_.Warnings().size()) + " warning(s):");
+  for (const std::string& warning : r_.Warnings()) r_.Line("  " + warning);
+  return r_.Warnings().empty() ? kCheckClean : kCheckWarnings;
+}
+
+void Checker::CheckPaths() {
+  OsVersion version = {};
+  const bool haveVersion = QueryOsVersion(&version);
+  std::memset(&paths_, 0, sizeof(paths_));
+  DeriveStartupPathsFrom(launcherPath_.c_str(), haveVersion ? &version : nullptr, &paths_);
+  r_.Heading("Paths");
+  r_.Line("  launcher           " + launcherPath_ + (IsFile(launcherPath_) ? "" : " (not there)"));
+  r_.Line(std::string("  directory          ") + paths_.exeDirectory);
+  r_.Line(std::string("  configuration      ") + paths_.iniPath);
+  r_.Line("  system             " +
+          (haveVersion ? "platform " + Number(version.platformId) + ", version " +
+                             Number(version.majorVersion) + "." + Number(version.minorVersion)
+                       : std::string("version unknown")) +
+          ", platform kind " + Number(paths_.platformKind) +
+          (paths_.platformKind == kPlatformKindWindowsXp ? " (Windows XP: .xp/.sxp archives)"
+                                                         : " (not Windows XP: .2k/.s2k archives)"));
+  for (const char* archive : {paths_.systemArchivePath, paths_.profileArchivePath}) {
+    r_.Line(std::string(archive == paths_.systemArchivePath ? "  system archive     "
+                                                            : "  profile archive    ") +
+            (archive[0] != '\0' ? std::string(archive) + (IsFile(archive) ? "" : " (not there)")
+                                : std::string("none")));
+  }
+}
+
+// Sections and keys as they stand in the file: duplicates, misplaced,
+// misspelt and unknown ones.
+void Checker::CheckLayout() {
+  sections_ = ScanProfileText(contents_);
+  r_.Heading("Layout of " + std::string(paths_.iniPath));
+  std::map<std::string, int> firstSection;
+  for (const ScannedSection& section : sections_) {
+    const std::string upper = AsciiUpper(section.name);
+    const bool known = upper == "PARAMS" || upper == "BEFORE";
+    const std::string where = section.line == 0 ? std::string("before any section")
+                                                : "[" + section.name + "]";
+    if (section.line != 0) {
+      auto first = firstSection.find(upper);
+      if (first != firstSection.end()) {
+        r_.Warn("line " + Number(section.line) + ": section " + where +
+                " appears again (first on line " + Number(first->second) +
+                "); only the first one is read, the keys here are never seen");
+      } else {
+        firstSection[upper] = section.line;
+        if (!known) {
+          if (EditDistance(upper, "PARAMS") <= 2 || EditDistance(upper, "BEFORE") <= 2 ||
+              AsciiUpper(section.name).find(' ') != std::string::npos) {
+            r_.Warn("line " + Number(section.line) + ": section " + where +
+                    " is not read; the launcher reads [PARAMS] and [BEFORE]");
+          } else {
+            r_.Line("  line " + Number(section.line) + ": section " + where +
+                    " is not read by the launcher");
+          }
+        }
+      }
+    }
+    const bool read = known && firstSection[upper] == section.line;
+    std::map<std::string, int> firstKey;
+    for (const ScannedKey& key : section.keys) {
+      const std::string upperKey = AsciiUpper(key.name);
+      bool badIndex = false;
+      const KnownKey* knownKey = FindKnownKey(key.name, &badIndex);
+      const std::string at = "line " + Number(key.line) + ": ";
+      if (read) {
+        auto first = firstKey.find(upperKey);
+        if (first != firstKey.end()) {
+          r_.Warn(at + key.name + " appears again in " + where + " (first on line " +
+                  Number(first->second) + "); only the first one counts");
+          continue;
+        }
+        firstKey[upperKey] = key.line;
+      }
+      if (knownKey != nullptr) {
+        if (badIndex) {
+          r_.Warn(at + key.name + " is never read: entries are numbered 1, 2, ... "
+                  "without leading zeros");
+        } else if (!EqualsIgnoringAsciiCase(section.name, knownKey->section)) {
+          misplaced_[upperKey] = where;
+          r_.Warn(at + key.name + " is in " + where + ", but the launcher reads it from [" +
+                  knownKey->section + "]: it has no effect there");
+        } else if (!key.hasEquals) {
+          r_.Warn(at + key.name + " has no '=': the key reads as missing");
+        }
+        continue;
+      }
+      std::string suggestion;
+      if (FindNearKey(key.name, &suggestion) != nullptr) {
+        r_.Warn(at + "unknown key " + key.name + " in " + where + "; did you mean " +
+                suggestion + "?");
+      } else if (read) {
+        r_.Line("  " + at + "key " + key.name + " in " + where + " is not one the launcher reads");
+      }
+    }
+  }
+  r_.Line("  " + Number(sections_.size() - 1) + " section(s)");
+}
+
+void Checker::CheckSettings() {
+  r_.Heading("Settings (as the launcher reads them)");
+  for (size_t i = 0; i < kKnownKeyCount; ++i) {
+    const KnownKey& key = kKnownKeys[i];
+    if (std::strchr(key.pattern, '#') != nullptr) continue;
+    const RawValue raw = ReadRaw(key.section, key.pattern, paths_.iniPath);
+    std::string shown;
+    if (key.kind == KeyKind::kText) {
+      if (std::strcmp(key.pattern, "DEFAULTCMD") == 0)
+        shown = settings_.defaultCmdTooLong ? "(too long)" : std::string(settings_.DEFAULTCMD);
+      else
+        shown = raw.text;
+      shown = "\"" + shown + "\"";
+    } else {
+      shown = Number(ReadProfileInt(key.section, key.pattern, 0, paths_.iniPath));
+    }
+    char line[400];
+    std::snprintf(line, sizeof(line), "  [%s] %-18s = %s", key.section, key.pattern,
+                  shown.c_str());
+    r_.Line(std::string(line) + (raw.present ? "   (from the file)" : "   (default)"));
+  }
+  r_.Line("  indexed entries (INILANG<n>, ADDREG<n>_..., DELREG<n>_...) are shown with their steps");
+}
+
+// Values that read otherwise than they look, or do not fit their buffers.
+void Checker::CheckValues() {
+  r_.Heading("Values");
+  size_t before = r_.Warnings().size();
+  for (const ScannedSection& section : sections_) {
+    if (section.line == 0) continue;
+    for (const ScannedKey& scanned : section.keys) {
+      bool badIndex = false;
+      const KnownKey* key = FindKnownKey(scanned.name, &badIndex);
+      if (key == nullptr || badIndex || !EqualsIgnoringAsciiCase(section.name, key->section))
+        continue;
+      const RawValue raw = ReadRaw(key->section, scanned.name, paths_.iniPath);
+      // Only the key line the reader takes is judged.
+      if (!raw.present || scanned.line != [&] {
+            for (const ScannedKey& k : section.keys)
+              if (EqualsIgnoringAsciiCase(k.name, scanned.name)) return k.line;
+            return 0;
+          }())
+        continue;
+      const std::string name = AsciiUpper(scanned.name);
+      const std::string at = "line " + Number(scanned.line) + ": ";
+      if (key->kind == KeyKind::kText) {
+        if (raw.text.size() > key->longest) {
+          std::string effect = "the entry is left out of the registry script";
+          if (name == "DEFAULTCMD") effect = "nothing is started";
+          if (name == "LOGFILE") effect = "nothing is logged";
+          r_.Warn(at + name + " is " + Number(raw.text.size()) + " characters long, more than " +
+                  Number(key->longest) + ": " + effect);
+        }
+        continue;
+      }
+      const uint32_t value = ReadProfileInt(key->section, scanned.name.c_str(), 0, paths_.iniPath);
+      if (raw.text.size() >= kIntegerTextSize) {
+        r_.Warn(at + name + " is read only up to its first " + Number(kIntegerTextSize - 1) +
+                " characters: it reads as " + Number(value));
+      } else if (!raw.text.empty() && !IsPlainInteger(raw.text)) {
+        r_.Warn(at + name + "=" + raw.text + " is not a plain number: it reads as " +
+                Number(value));
+      }
+      if (key->kind == KeyKind::kSwitch && value > 1) {
+        r_.Warn(at + name + " is " + Number(value) + ": only exactly 1 switches it on");
+      }
+      if (key->kind == KeyKind::kLanguage && raw.text.size() > 1 && raw.text[0] == '0' &&
+          raw.text[1] >= '0' && raw.text[1] <= '9') {
+        r_.Warn(at + name + "=" + raw.text + " is read in decimal, as " + Number(value) +
+                " (0x" + Hex4(value) + "); language identifiers are given in decimal, "
+                "e.g. 1041 for 0x0411, or with a 0x prefix");
+      }
+    }
+  }
+  if (r_.Warnings().size() == before) r_.Line("  every value reads as written");
+}
+
+std::string Checker::SwitchReason(const char* section, const char* key, uint32_t value) {
+  const RawValue raw = ReadRaw(section, key, paths_.iniPath);
+  if (!raw.present) {
+    auto misplaced = misplaced_.find(key);
+    if (misplaced != misplaced_.end())
+      return std::string(key) + " stands in " + misplaced->second + ", not in [" + section + "]";
+    return std::string(key) + " is not set (default 0)";
+  }
+  if (value == 0) return std::string(key) + " is 0";
+  return std::string(key) + " is " + Number(value) + ", and only 1 switches it on";
+}
+
+void Checker::CheckDeployments() {
+  CheckArchive("system deployment", "COPYFROMZIP", settings_.COPYFROMZIP,
+               paths_.systemArchivePath, true);
+  CheckArchive("profile deployment", "COPYSETFROMZIP", settings_.COPYSETFROMZIP,
+               paths_.profileArchivePath, false);
+}
+
+void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
+                           const char* archivePath, bool system) {
+  const bool on = IsSwitchOn(value);
+  std::vector<std::string> destinations;
+  if (on) {
+    gDestinations.clear();
+    const DeploymentEnvironment env = ReadDeploymentEnvironment();
+    if (system)
+      DeploySystemArchiveWith(archivePath, env, kRecordingActions);
+    else
+      DeployProfileArchiveWith(archivePath, env, kRecordingActions);
+    destinations = gDestinations;
+  }
+  std::vector<ArchiveEntry> entries;
+  const bool present = archivePath[0] != '\0' && IsFile(archivePath);
+  const bool readable = present && ListArchive(archivePath, &entries);
+
+  if (!on) {
+    r_.Line(std::string("- ") + step + ": does not run: " + SwitchReason("BEFORE", key, value));
+    if (present) r_.Line(std::string("    (") + archivePath + " is there but stays unused)");
+    return;
+  }
+  if (archivePath[0] == '\0') {
+    r_.Line(std::string("- ") + step + ": does nothing: the system version is unknown, so no archive is chosen");
+    r_.Warn(std::string(key) + " is 1, but no archive path could be derived");
+    return;
+  }
+  if (!present || !readable) {
+    r_.Line(std::string("- ") + step + ": does nothing: " + archivePath +
+            (present ? " cannot be read as a zip archive" : " is not there"));
+    r_.Warn(std::string(key) + " is 1, but " + archivePath +
+            (present ? " cannot be read as a zip archive" : " is missing"));
+    return;
+  }
+  if (destinations.empty()) {
+    r_.Line(std::string("- ") + step + ": does nothing: " +
+            (system ? "SystemRoot is not set" : "no profile folder is known (APPDATA, ALLUSERSPROFILE)"));
+    r_.Warn(std::string(key) + " is 1, but there is no folder to unpack into on this system");
+    return;
+  }
+  r_.Line(std::string("- ") + step + ": runs: unpacks " + archivePath + " (" +
+          Number(entries.size()) + " entries) into");
+  for (const std::string& destination : destinations) r_.Line("      " + destination);
+  size_t refused = 0;
+  for (const ArchiveEntry& entry : entries) {
+    if (entry.nameTooLong) {
+      r_.Line("    SKIPPED (name longer than " + Number(kEntryNameSize - 1) + " bytes)");
+      ++refused;
+      continue;
+    }
+    if (entry.kind == EntryKind::kRefused) {
+      r_.Line("    SKIPPED " + entry.name + " (hostile name: would land outside the folder)");
+      ++refused;
+      continue;
+    }
+    const std::string target = destinations.front() + entry.name;
+    std::string note = entry.kind == EntryKind::kDirectory ? " (folder)" : "";
+    if (target.size() >= kPathBufferSize) {
+      note = " SKIPPED (path longer than 260 characters)";
+      ++refused;
+    }
+    r_.Line("    " + entry.name + " -> " + target + note);
+  }
+  if (refused != 0)
+    r_.Warn(std::string(archivePath) + ": " + Number(refused) + " entr" +
+            (refused == 1 ? "y is" : "ies are") + " skipped when unpacked");
+}
+
+void Checker::CheckLanguageSwap() {
+  const uint32_t count = settings_.INILANG;
+  const uint16_t language = GetSystemDefaultLanguage();
+  const std::string directory = paths_.exeDirectory;
+  const std::string config = directory + "\\Velquist.ini";
+  const std::string backup = directory + "\\Velquist.bak";
+  const std::string copy = directory + "\\Velquist." + Hex4(language);
+  if (count == 0) {
+    r_.Line("- language swap: does not run: INILANG is " +
+            std::string(ReadRaw("PARAMS", "INILANG", paths_.iniPath).present ? "0" : "not set (default 0)"));
+    return;
+  }
+  CountedEntries("INILANG", count, {""});
+  uint64_t match = 0;
+  const uint64_t walked = std::min<uint64_t>(count, kLargestListedCount);
+  std::string listed;
+  for (uint64_t index = 1; index <= walked; ++index) {
+    const uint32_t entry =
+        ReadProfileInt("PARAMS", ("INILANG" + Number(index)).c_str(), 0, paths_.iniPath);
+    if (entry == language && match == 0) match = index;
+    if (index <= 20) listed += " " + Number(entry) + " (0x" + Hex4(entry) + ")";
+  }
+  r_.Line("  INILANG entries:" + listed + (walked > 20 ? " ..." : ""));
+  const std::string system = "the system language is " + Number(language) + " (0x" + Hex4(language) + ")";
+  if (match == 0) {
+    r_.Line("- language swap: does not run: " + system + ", which no INILANG entry lists");
+    return;
+  }
+  std::string reason;
+  if (!Exists(copy)) reason = copy + " is not there";
+  else if (!Exists(config)) reason = config + " is not there";
+  else if (Exists(backup)) reason = backup + " is in the way (it is never overwritten)";
+  if (!reason.empty()) {
+    r_.Line("- language swap: does not run: " + system + " (INILANG" + Number(match) + "), but " + reason);
+    r_.Warn("language swap: INILANG" + Number(match) + " matches this system, but " + reason);
+    return;
+  }
+  r_.Line("- language swap: runs: " + system + " (INILANG" + Number(match) + "): " + config +
+          " waits as " + backup + ", " + copy + " is copied in its place, and both are put back after setup");
+}
+
+// Warns when a count is larger than the entries present, or entries stand
+// beyond it. `fields` are the suffixes of the entry's keys ("" for one key).
+void Checker::CountedEntries(const char* countKey, uint32_t count,
+                             const std::vector<std::string>& fields) {
+  uint64_t highest = 0;
+  std::set<uint64_t> present;
+  for (const ScannedSection& section : sections_) {
+    if (!EqualsIgnoringAsciiCase(section.name, "PARAMS")) continue;
+    for (const ScannedKey& key : section.keys) {
+      const std::string upper = AsciiUpper(key.name);
+      const size_t prefix = std::strlen(countKey);
+      if (upper.compare(0, prefix, countKey) != 0 || upper.size() == prefix) continue;
+      size_t end = prefix;
+      while (end < upper.size() && upper[end] >= '0' && upper[end] <= '9') ++end;
+      if (end == prefix || upper[prefix] == '0' || end - prefix > 12) continue;
+      const std::string suffix = upper.substr(end);
+      if (std::find(fields.begin(), fields.end(), suffix) == fields.end()) continue;
+      const uint64_t index = std::stoull(upper.substr(prefix, end - prefix));
+      present.insert(index);
+      highest = std::max(highest, index);
+    }
+  }
+  if (count > kLargestListedCount && count > highest) {
+    r_.Warn(std::string(countKey) + " is " + Number(count) + ", far more than the " +
+            Number(present.size()) + " entries present; the launcher reads every one of them");
+    return;
+  }
+  std::vector<uint64_t> missing;
+  for (uint64_t index = 1; index <= count; ++index) {
+    if (!present.count(index)) missing.push_back(index);
+  }
+  if (!missing.empty()) {
+    std::string list;
+    for (size_t i = 0; i < missing.size() && i < 10; ++i) list += (i ? ", " : "") + Number(missing[i]);
+    if (missing.size() > 10) list += ", ...";
+    r_.Warn(std::string(countKey) + " is " + Number(count) + ", but entr" +
+            (missing.size() == 1 ? "y " : "ies ") + list + " " + (missing.size() == 1 ? "is" : "are") +
+            " missing (read as empty)");
+  }
+  for (uint64_t index : present) {
+    if (index > count)
+      r_.Warn(std::string(countKey) + Number(index) + " lies beyond " + countKey + "=" +
+              Number(count) + " and is never read");
+  }
+}
+
+void Checker::CheckSetup() {
+  char modulePath[kPathBufferSize];
+  char setupPath[kPathBufferSize];
+  char command[kSetupCommandSize];
+  CopyWhole(modulePath, sizeof(modulePath), launcherPath_.c_str());
+  const RawValue raw = ReadRaw("PARAMS", "DEFAULTCMD", paths_.iniPath);
+  if (settings_.defaultCmdTooLong) {
+    r_.Line("- setup: nothing is started: DEFAULTCMD is longer than 260 characters");
+    return;
+  }
+  if (raw.present && raw.text.empty()) {
+    r_.Line("- setup: nothing is started: DEFAULTCMD is empty, so the command names the launcher's folder");
+    r_.Warn("DEFAULTCMD is present but empty: no setup program is started");
+    return;
+  }
+  if (!BuildSetupPath(modulePath, settings_.DEFAULTCMD, setupPath) ||
+      !BuildSetupCommand(setupPath, request_.tail.c_str(), command)) {
+    r_.Line("- setup: nothing is started: the setup path or command would be too long");
+    r_.Warn("the setup path or command is too long: no setup program is started");
+    return;
+  }
+  r_.Line(std::string("- setup: command line: ") + command);
+  // The system runs the first blank-separated prefix of the command that
+  // names a file (".exe" added to a name without an extension).
+  std::string program;
+  const std::string line = command;
+  for (size_t end = std::strlen(paths_.exeDirectory); end <= line.size(); ++end) {
+    if (end != line.size() && line[end] != ' ' && line[end] != '\t') continue;
+    const std::string candidate = line.substr(0, end);
+    const std::string::size_type dot = candidate.rfind('.');
+    const std::string::size_type slash = candidate.rfind('\\');
+    const bool noExtension = dot == std::string::npos || (slash != std::string::npos && dot < slash);
+    if (IsFile(candidate)) program = candidate;
+    else if (noExtension && IsFile(candidate + ".exe")) program = candidate + ".exe";
+    if (!program.empty()) break;
+  }
+  if (program.empty()) {
+    r_.Line("    no such program: nothing would be started, and the launcher goes on without waiting");
+    r_.Warn(std::string("DEFAULTCMD \"") + settings_.DEFAULTCMD + "\" names no existing file in " +
+            paths_.exeDirectory);
+  } else {
+    r_.Line("    runs " + program + ", and the launcher waits for it to end");
+  }
+}
+
+void Checker::CheckPause() {
+  if (IsSwitchOn(settings_.SLEEP))
+    r_.Line("- pause: " + Number(settings_.SLEEPTIME) + " ms after setup" +
+            (settings_.SLEEPTIME == 0xFFFFFFFFu ? " (that is, for ever)" : ""));
+  else
+    r_.Line("- pause: none: " + SwitchReason("PARAMS", "SLEEP", settings_.SLEEP));
+}
+
+void Checker::CheckRegistry() {
+  const uint32_t adds = ReadProfileInt(kSectionParams, "ADDREG", 0, paths_.iniPath);
+  const uint32_t deletes = ReadProfileInt(kSectionParams, "DELREG", 0, paths_.iniPath);
+  if (adds != 0) CountedEntries("ADDREG", adds, {"_ROOT", "_SUBKEY", "_ENTRYNAME", "_FLAGS", "_VALUE"});
+  if (deletes != 0) CountedEntries("DELREG", deletes, {"_ROOT", "_SUBKEY", "_ENTRYNAME"});
+  const char* temp = GetEnvironmentValue("TEMP");
+  if (adds == 0 && deletes == 0) {
+    r_.Line("- registry script: does not run: ADDREG and DELREG are 0");
+    return;
+  }
+  if (temp == nullptr) {
+    r_.Line("- registry script: does not run: TEMP is not set");
+    r_.Warn("ADDREG/DELREG list changes, but TEMP is not set here: none would be made");
+    return;
+  }
+  const std::string scriptPath = std::string(temp) + "\\AddDel.inf";
+  r_.Line("- registry script: runs after setup: writes " + scriptPath + " (CR LF line ends):");
+  if (adds > kLargestListedCount || deletes > kLargestListedCount) {
+    r_.Line("    (not composed here: the counts are far larger than the entries present)");
+  } else {
+    std::istringstream script(ComposeRegistryScript(paths_.iniPath, adds, deletes));
+    std::string line;
+    while (std::getline(script, line)) r_.Line("    | " + line);
+  }
+  if (scriptPath.size() >= kPathBufferSize) {
+    r_.Warn("the script path in TEMP is longer than 260 characters: the launcher would end there");
+    return;
+  }
+  std::string command;
+  if (ComposeInstallerCommand(GetEnvironmentValue("SystemRoot"), scriptPath, &command)) {
+    r_.Line("    then runs: " + command);
+  } else {
+    r_.Line("    the installer would not be started (SystemRoot unset, or the command too long); the script is deleted");
+    r_.Warn("registry changes are listed, but the installer cannot be started here");
+  }
+  r_.Line("    and deletes the script");
+}
+
+void Checker::CheckHousekeeping() {
+  if (IsSwitchOn(settings_.TERMINATEORMLATCH))
+    r_.Line(std::string("- helper process: ends the first running ") + kHelperImageName + " after setup");
+  else
+    r_.Line("- helper process: does not run: " +
+            SwitchReason("PARAMS", "TERMINATEORMLATCH", settings_.TERMINATEORMLATCH));
+
+  if (!IsSwitchOn(settings_.CHECKSTARTPROGRAM)) {
+    r_.Line("- start menu: does not run: " +
+            SwitchReason("PARAMS", "CHECKSTARTPROGRAM", settings_.CHECKSTARTPROGRAM));
+    return;
+  }
+  char programs[kPathBufferSize];
+  if (!GetCommonProgramsFolder(programs, sizeof(programs))) {
+    r_.Line("- start menu: does nothing: this system has no all-users programs folder");
+    return;
+  }
+  const std::string target = std::string(programs) + "\\" + kStartMenuFolder;
+  if (!Exists(kStartMenuSource))
+    r_.Line(std::string("- start menu: does nothing now: ") + kStartMenuSource +
+            " is not there (setup may create it)");
+  else if (Exists(target))
+    r_.Line("- start menu: does nothing: " + target + " exists already");
+  else
+    r_.Line(std::string("- start menu: moves the content of ") + kStartMenuSource + " into " + target);
+}
+
+void Checker::CheckDiagnostics() {
+  if (settings_.logFileTooLong) {
+    r_.Line("- log: none: LOGFILE is longer than 260 characters");
+  } else if (settings_.LOGFILE[0] == '\0') {
+    r_.Line("- log: none (LOGFILE not set)");
+  } else {
+    const std::string log = settings_.LOGFILE;
+    r_.Line("- log: one line per step appended to " + log);
+    const std::string parent = ParentOf(log);
+    const bool drive = log.size() >= 2 && log[1] == ':';
+    if (!drive && log[0] != '\\' && log[0] != '/')
+      r_.Line("    (a relative path: the log lands beside whatever the current folder is)");
+    if (!parent.empty() && !(parent.size() == 2 && parent[1] == ':') && !Exists(parent))
+      r_.Warn("LOGFILE's folder " + parent + " does not exist: nothing would be logged");
+  }
+  if (IsSwitchOn(settings_.PASSEXITCODE))
+    r_.Line("- exit status: the setup program's exit code when it ran, else 1");
+  else
+    r_.Line("- exit status: 1 (" + SwitchReason("PARAMS", "PASSEXITCODE", settings_.PASSEXITCODE) + ")");
+}
+
+}  // namespace
+
+std::string LauncherPathFor(const std::string& target) {
+  std::string path;
+#ifdef _WIN32
+  char full[MAX_PATH * 4];
+  DWORD length = GetFullPathNameA(target.c_str(), sizeof(full), full, nullptr);
+  if (length == 0 || length >= sizeof(full)) return "";
+  path.assign(full, length);
+#else
+  const bool drive = target.size() >= 2 && target[1] == ':';
+  if (drive) {
+    path = target;
+    std::replace(path.begin(), path.end(), '/', '\\');
+  } else {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(target, error);
+    if (error) return "";
+    path = DrivePathFromNative(absolute.lexically_normal().string());
+  }
+#endif
+  const std::string::size_type dot = path.rfind('.');
+  const std::string::size_type slash = path.rfind('\\');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+      EqualsIgnoringAsciiCase(path.substr(dot), ".ini"))
+    path = path.substr(0, dot) + ".exe";
+  return path;
+}
+
+int RunLauncherCheck(const CheckRequest& request, std::string* out) {
+  Report report;
+  const int status = Checker(request, &report).Run();
+  *out = report.Text();
+  return status;
+}

@@ -1,0 +1,88 @@
+#include "launcher-check/known_keys.h"
+
+#include "launcher-check/profile_scan.h"
+
+namespace {
+
+// With digits runs folded to '#'; the first run is kept in `index`.
+std::string IndexPattern(const std::string& name, std::string* index, bool* badIndex) {
+  std::string pattern;
+  *badIndex = false;
+  index->clear();
+  for (size_t i = 0; i < name.size();) {
+    if (name[i] >= '0' && name[i] <= '9') {
+      size_t j = i;
+      while (j < name.size() && name[j] >= '0' && name[j] <= '9') ++j;
+      if (name[i] == '0') *badIndex = true;
+      if (index->empty()) *index = name.substr(i, j - i);
+      pattern += '#';
+      i = j;
+    } else {
+      pattern += name[i++];
+    }
+  }
+  return AsciiUpper(pattern);
+}
+
+}  // namespace
+
+const KnownKey kKnownKeys[] = {
+    {"BEFORE", "COPYFROMZIP", KeyKind::kSwitch, 0},
+    {"BEFORE", "COPYSETFROMZIP", KeyKind::kSwitch, 0},
+    {"PARAMS", "DEFAULTCMD", KeyKind::kText, 260},
+    {"PARAMS", "INILANG", KeyKind::kCount, 0},
+    {"PARAMS", "INILANG#", KeyKind::kLanguage, 0},
+    {"PARAMS", "SLEEP", KeyKind::kSwitch, 0},
+    {"PARAMS", "SLEEPTIME", KeyKind::kNumber, 0},
+    {"PARAMS", "ADDREG", KeyKind::kCount, 0},
+    {"PARAMS", "ADDREG#_ROOT", KeyKind::kText, 260},
+    {"PARAMS", "ADDREG#_SUBKEY", KeyKind::kText, 260},
+    {"PARAMS", "ADDREG#_ENTRYNAME", KeyKind::kText, 259},
+    {"PARAMS", "ADDREG#_FLAGS", KeyKind::kText, 259},
+    {"PARAMS", "ADDREG#_VALUE", KeyKind::kText, 260},
+    {"PARAMS", "DELREG", KeyKind::kCount, 0},
+    {"PARAMS", "DELREG#_ROOT", KeyKind::kText, 260},
+    {"PARAMS", "DELREG#_SUBKEY", KeyKind::kText, 260},
+    {"PARAMS", "DELREG#_ENTRYNAME", KeyKind::kText, 259},
+    {"PARAMS", "TERMINATEORMLATCH", KeyKind::kSwitch, 0},
+    {"PARAMS", "CHECKSTARTPROGRAM", KeyKind::kSwitch, 0},
+    {"PARAMS", "LOGFILE", KeyKind::kText, 260},
+    {"PARAMS", "PASSEXITCODE", KeyKind::kSwitch, 0},
+};
+const size_t kKnownKeyCount = sizeof(kKnownKeys) / sizeof(kKnownKeys[0]);
+
+const KnownKey* FindKnownKey(const std::string& name, bool* badIndex) {
+  std::string index;
+  const std::string pattern = IndexPattern(name, &index, badIndex);
+  for (const KnownKey& key : kKnownKeys) {
+    if (pattern == key.pattern) return &key;
+  }
+  *badIndex = false;
+  return nullptr;
+}
+
+const KnownKey* FindNearKey(const std::string& name, std::string* suggestion) {
+  std::string index;
+  bool badIndex;
+  const std::string pattern = IndexPattern(name, &index, &badIndex);
+  // Short names are too easily near anything.
+  if (pattern.size() < 4) return nullptr;
+  const KnownKey* best = nullptr;
+  size_t bestDistance = 3;
+  for (const KnownKey& key : kKnownKeys) {
+    const size_t distance = EditDistance(pattern, key.pattern);
+    if (distance < bestDistance) {
+      best = &key;
+      bestDistance = distance;
+    }
+  }
+  if (best == nullptr) return nullptr;
+  suggestion->clear();
+  for (const char* p = best->pattern; *p != '\0'; ++p) {
+    if (*p == '#')
+      *suggestion += index.empty() ? "1" : index;
+    else
+      *suggestion += *p;
+  }
+  return best;
+}
