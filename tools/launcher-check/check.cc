@@ -204,6 +204,8 @@ class Checker {
   void CheckArchive(const char* step, const char* key, uint32_t value, const char* archivePath,
                     bool system);
   void CheckLanguageSwap();
+  void LanguageSwapStep(uint32_t count);
+  void RegistryStep(uint32_t adds, uint32_t deletes);
   void CheckSetup();
   void CheckPause();
   void CheckRegistry();
@@ -520,17 +522,21 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
 
 void Checker::CheckLanguageSwap() {
   const uint32_t count = settings_.INILANG;
-  const uint16_t language = GetSystemDefaultLanguage();
-  const std::string directory = paths_.exeDirectory;
-  const std::string config = directory + "\\Velquist.ini";
-  const std::string backup = directory + "\\Velquist.bak";
-  const std::string copy = directory + "\\Velquist." + Hex4(language);
   if (count == 0) {
     r_.Line("- language swap: does not run: INILANG is " +
             std::string(ReadRaw("PARAMS", "INILANG", paths_.iniPath).present ? "0" : "not set (default 0)"));
     return;
   }
+  LanguageSwapStep(count);
   CountedEntries("INILANG", count, {""});
+}
+
+void Checker::LanguageSwapStep(uint32_t count) {
+  const uint16_t language = GetSystemDefaultLanguage();
+  const std::string directory = paths_.exeDirectory;
+  const std::string config = directory + "\\Velquist.ini";
+  const std::string backup = directory + "\\Velquist.bak";
+  const std::string copy = directory + "\\Velquist." + Hex4(language);
   uint64_t match = 0;
   const uint64_t walked = std::min<uint64_t>(count, kLargestListedCount);
   std::string listed;
@@ -540,10 +546,11 @@ void Checker::CheckLanguageSwap() {
     if (entry == language && match == 0) match = index;
     if (index <= 20) listed += " " + Number(entry) + " (0x" + Hex4(entry) + ")";
   }
-  r_.Line("  INILANG entries:" + listed + (walked > 20 ? " ..." : ""));
+  const std::string entries = "    INILANG entries:" + listed + (walked > 20 ? " ..." : "");
   const std::string system = "the system language is " + Number(language) + " (0x" + Hex4(language) + ")";
   if (match == 0) {
     r_.Line("- language swap: does not run: " + system + ", which no INILANG entry lists");
+    r_.Line(entries);
     return;
   }
   std::string reason;
@@ -552,11 +559,13 @@ void Checker::CheckLanguageSwap() {
   else if (Exists(backup)) reason = backup + " is in the way (it is never overwritten)";
   if (!reason.empty()) {
     r_.Line("- language swap: does not run: " + system + " (INILANG" + Number(match) + "), but " + reason);
+    r_.Line(entries);
     r_.Warn("language swap: INILANG" + Number(match) + " matches this system, but " + reason);
     return;
   }
   r_.Line("- language swap: runs: " + system + " (INILANG" + Number(match) + "): " + config +
           " waits as " + backup + ", " + copy + " is copied in its place, and both are put back after setup");
+  r_.Line(entries);
 }
 
 // Warns when a count is larger than the entries present, or entries stand
@@ -661,8 +670,12 @@ void Checker::CheckPause() {
 void Checker::CheckRegistry() {
   const uint32_t adds = ReadProfileInt(kSectionParams, "ADDREG", 0, paths_.iniPath);
   const uint32_t deletes = ReadProfileInt(kSectionParams, "DELREG", 0, paths_.iniPath);
+  RegistryStep(adds, deletes);
   if (adds != 0) CountedEntries("ADDREG", adds, {"_ROOT", "_SUBKEY", "_ENTRYNAME", "_FLAGS", "_VALUE"});
   if (deletes != 0) CountedEntries("DELREG", deletes, {"_ROOT", "_SUBKEY", "_ENTRYNAME"});
+}
+
+void Checker::RegistryStep(uint32_t adds, uint32_t deletes) {
   const char* temp = GetEnvironmentValue("TEMP");
   if (adds == 0 && deletes == 0) {
     r_.Line("- registry script: does not run: ADDREG and DELREG are 0");

@@ -1,0 +1,165 @@
+// launcher-check run in-process on small packages: the report and the
+// warnings for the mistakes packagers make.
+#include "launcher-check/check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "deploy/zip_builder.h"
+#include "launcher-check/known_keys.h"
+#include "launcher-check/profile_scan.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+void SetEnv(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+  _putenv((name + "=" + value).c_str());
+#else
+  setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+struct Checked {
+  int status;
+  std::string report;
+  bool Has(const std::string& text) const { return report.find(text) != std::string::npos; }
+};
+
+Checked Check(const TempDir& dir, const std::string& ini, const std::string& tail = "") {
+  dir.Write("Setup.ini", ini);
+  CheckRequest request;
+  request.target = dir.WinPath("Setup.exe");
+  request.tail = tail;
+  Checked checked;
+  checked.status = RunLauncherCheck(request, &checked.report);
+  return checked;
+}
+
+}  // namespace
+
+TEST(LauncherCheck, PlainConfigurationHasNothingToWarnAbout) {
+  TempDir dir;
+  dir.Write("Quorle.exe", "MZ");
+  const Checked checked = Check(dir, "; comment\r\n[PARAMS]\r\nSLEEP=0\r\n", "-silent \"a b\"");
+  EXPECT_EQ(checked.status, kCheckClean) << checked.report;
+  EXPECT_TRUE(checked.Has("No warnings.")) << checked.report;
+  EXPECT_TRUE(checked.Has("command line: " + dir.WinPath("Quorle.exe") + " -silent \"a b\""))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("[PARAMS] SLEEP              = 0   (from the file)")) << checked.report;
+  EXPECT_TRUE(checked.Has("[PARAMS] DEFAULTCMD         = \"Quorle.exe\"   (default)"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("exit status: 1")) << checked.report;
+}
+
+TEST(LauncherCheck, UnreadableConfigurationIsStatusTwo) {
+  TempDir dir;
+  CheckRequest request;
+  request.target = dir.WinPath("Missing.exe");
+  std::string report;
+  EXPECT_EQ(RunLauncherCheck(request, &report), kCheckUnreadable);
+  EXPECT_NE(report.find("cannot read the configuration " + dir.WinPath("Missing.ini")),
+            std::string::npos)
+      << report;
+}
+
+TEST(LauncherCheck, WarnsAboutLikelyMistakes) {
+  TempDir dir;
+  const std::string longValue(261, 'v');
+  const Checked checked = Check(dir,
+      "[PARAMS]\n"
+      "COPYFROMZIP=1\n"           // belongs in [BEFORE]
+      "SLEEP=2\n"                 // only 1 switches on
+      "TERMINATEORMLATCH=yes\n"   // reads as 0
+      "INILANG=3\nINILANG1=0411\nINILANG2=1031\n"  // 0411 is decimal; entry 3 missing
+      "ADDREG=1\nADDREG1_ROOT=HKCU\nADDREG1_SUBKEY=Software\\X\nADDREG1_VALUE=" + longValue +
+      "\nADDREG2_ROOT=HKCU\n"     // beyond the count
+      "DEFAULTCMD=Missing.exe\n"
+      "SLEEPTIME=1\nSLEEPTIME=2\n"  // duplicate key
+      "[BEFORE]\nCOPYFROMZIPP=1\nCOPYSETFROMZIP=1\n"
+      "[PARAMS]\nCHECKSTARTPROGRAM=1\n");  // duplicate section: never read
+  EXPECT_EQ(checked.status, kCheckWarnings) << checked.report;
+  for (const char* expected : {
+           "COPYFROMZIP is in [PARAMS], but the launcher reads it from [BEFORE]",
+           "SLEEP is 2: only exactly 1 switches it on",
+           "TERMINATEORMLATCH=yes is not a plain number: it reads as 0",
+           "INILANG1=0411 is read in decimal, as 411",
+           "INILANG is 3, but entry 3 is missing",
+           "ADDREG1_VALUE is 261 characters long, more than 260",
+           "ADDREG2 lies beyond ADDREG=1",
+           "DEFAULTCMD \"Missing.exe\" names no existing file",
+           "SLEEPTIME appears again in [PARAMS]",
+           "unknown key COPYFROMZIPP in [BEFORE]; did you mean COPYFROMZIP?",
+           "section [PARAMS] appears again",
+           // The reason a step does not run names the misplaced key.
+           "system deployment: does not run: COPYFROMZIP stands in [PARAMS], not in [BEFORE]",
+       }) {
+    EXPECT_TRUE(checked.Has(expected)) << "missing: " << expected << "\n" << checked.report;
+  }
+  // The profile archive is missing: a warning, and the step does nothing.
+  EXPECT_TRUE(checked.Has("COPYSETFROMZIP is 1, but " + dir.WinPath("Setup.s2k") + " is missing"))
+      << checked.report;
+}
+
+TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
+  TempDir dir;
+  const BuiltZip zip = BuildZip({{"system32/demo.sys", "driver"},
+                                 {"../evil.txt", "x"},
+                                 {"fonts/", ""}});
+  dir.Write("Setup.2k", zip.bytes);
+  dir.Write("Quorle.exe", "MZ");
+  dir.Write("windows/.keep", "");
+  SetEnv("SystemRoot", dir.WinPath("windows"));
+  const Checked checked = Check(dir, "[BEFORE]\nCOPYFROMZIP=1\n");
+  const std::string root = dir.WinPath("windows") + "\\";
+  EXPECT_TRUE(checked.Has("system32\\demo.sys -> " + root + "system32\\demo.sys")) << checked.report;
+  EXPECT_TRUE(checked.Has("fonts\\ -> " + root + "fonts\\ (folder)")) << checked.report;
+  EXPECT_TRUE(checked.Has("SKIPPED ..\\evil.txt (hostile name")) << checked.report;
+  EXPECT_TRUE(checked.Has("1 entry is skipped when unpacked")) << checked.report;
+  EXPECT_EQ(checked.status, kCheckWarnings);
+}
+
+TEST(LauncherCheck, ShowsTheRegistryScriptAndInstallerCommand) {
+  TempDir dir;
+  dir.Write("Quorle.exe", "MZ");
+  SetEnv("TEMP", dir.WinPath("temp"));
+  SetEnv("SystemRoot", dir.WinPath("windows"));
+  const Checked checked = Check(dir,
+      "[PARAMS]\nADDREG=1\nADDREG1_ROOT=HKLM\nADDREG1_SUBKEY=Software\\Demo\n"
+      "ADDREG1_ENTRYNAME=Version\nADDREG1_FLAGS=0x00010001\nADDREG1_VALUE=7\n");
+  EXPECT_EQ(checked.status, kCheckClean) << checked.report;
+  EXPECT_TRUE(checked.Has("writes " + dir.WinPath("temp") + "\\AddDel.inf")) << checked.report;
+  EXPECT_TRUE(checked.Has("    | [DefaultInstall]\n    | AddReg = Add.reg\n")) << checked.report;
+  EXPECT_TRUE(checked.Has("    | HKLM, \"Software\\Demo\",\"Version\",0x00010001,7\n"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("then runs: " + dir.WinPath("windows") +
+                          "\\System32\\rundll32.exe setupapi,InstallHinfSection DefaultInstall 132 " +
+                          dir.WinPath("temp") + "\\AddDel.inf"))
+      << checked.report;
+}
+
+TEST(LauncherCheck, KeyNamesAndLayout) {
+  bool badIndex = false;
+  EXPECT_NE(FindKnownKey("addreg12_subkey", &badIndex), nullptr);
+  EXPECT_FALSE(badIndex);
+  EXPECT_NE(FindKnownKey("INILANG01", &badIndex), nullptr);
+  EXPECT_TRUE(badIndex);
+  EXPECT_EQ(FindKnownKey("SOMETHING", &badIndex), nullptr);
+  std::string suggestion;
+  ASSERT_NE(FindNearKey("ADDREG3_SUBKY", &suggestion), nullptr);
+  EXPECT_EQ(suggestion, "ADDREG3_SUBKEY");
+  EXPECT_EQ(FindNearKey("VENDOR", &suggestion), nullptr);
+
+  // The line rules of the reader: CR-only files, blanks, bare keys, comments.
+  const auto sections = ScanProfileText("\xEF\xBB\xBFtop=1\r[ PARAMS ]\r ; x=1\r bare \r a = b \r");
+  ASSERT_EQ(sections.size(), 2u);
+  EXPECT_EQ(sections[0].keys.size(), 1u);
+  EXPECT_EQ(sections[1].name, " PARAMS ");
+  ASSERT_EQ(sections[1].keys.size(), 2u);
+  EXPECT_FALSE(sections[1].keys[0].hasEquals);
+  EXPECT_EQ(sections[1].keys[1].name, "a");
+  EXPECT_EQ(sections[1].keys[1].value, "b");
+  EXPECT_EQ(sections[1].keys[1].line, 5);
+}
