@@ -1,0 +1,100 @@
+// launcher-check as a packager runs it: on the demo package and on broken
+// configurations, natively and (Windows build) under Wine.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "integration/launcher_harness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CheckRun {
+  int status = -1;
+  std::string output;
+  bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
+};
+
+CheckRun RunCheck(const std::vector<std::string>& arguments, const std::string& temp = "") {
+  const char* binDir = std::getenv("LAUNCHER_TEST_BIN_DIR");
+  std::vector<std::string> command = {
+      (fs::path(binDir != nullptr ? binDir : "") / (UnderWine() ? "launcher-check.exe"
+                                                                : "launcher-check"))
+          .string()};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  CheckRun run;
+  if (UnderWine()) {
+    run.output = RunWineCommand(command, &run.status);
+  } else {
+    std::string line = temp.empty() ? "" : "TEMP='" + temp + "' ";
+    for (const std::string& part : command) line += "'" + part + "' ";
+    FILE* pipe = popen((line + "2>&1").c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string text;
+  for (char c : run.output) {
+    if (c != '\r') text += c;
+  }
+  run.output = text;
+  return run;
+}
+
+}  // namespace
+
+TEST(LauncherCheckProgram, DemoPackage) {
+  LauncherPackage package;
+  for (const auto& entry : fs::directory_iterator(fs::path(LAUNCHER_SOURCE_DIR) / "demo/package"))
+    fs::copy_file(entry.path(), package.Path(entry.path().filename().string()),
+                  fs::copy_options::overwrite_existing);
+  fs::create_directories(package.Path("temp"));
+  const CheckRun run = RunCheck({package.WinPath("Setup.exe"), "--tail", "-silent"},
+                                package.Path("temp"));
+  // The demo's archives are built by scripts/demo, so they are missing here.
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(run.Has("configuration      " + package.WinPath("Setup.ini"))) << run.output;
+  EXPECT_TRUE(run.Has("[BEFORE] COPYFROMZIP        = 1   (from the file)")) << run.output;
+  EXPECT_TRUE(run.Has("[PARAMS] PASSEXITCODE       = 0   (default)")) << run.output;
+  EXPECT_TRUE(run.Has("COPYFROMZIP is 1, but " + package.WinPath("Setup.2k") + " is missing"))
+      << run.output;
+  EXPECT_TRUE(run.Has("- setup: command line: " + package.WinPath("Quorle.exe") + " -silent\n"
+                      "    runs " + package.WinPath("Quorle.exe")))
+      << run.output;
+  EXPECT_TRUE(run.Has("    | HKLM, \"Software\\Demo Vendor\\Demo\",\"Version\",0x00010001,7\n"))
+      << run.output;
+  EXPECT_TRUE(run.Has("INILANG entries: 1031 (0x0407) 1041 (0x0411)")) << run.output;
+  EXPECT_FALSE(run.Has("Values\n  !")) << run.output;
+  // Nothing was changed: no script written, no swap, setup not run.
+  EXPECT_TRUE(fs::is_empty(package.Path("temp")));
+  EXPECT_TRUE(package.Records().empty());
+}
+
+TEST(LauncherCheckProgram, BrokenAndMissingConfigurations) {
+  LauncherPackage package;
+  package.WriteIni("[BEFORE]\nCOPYFROMZIPP=1\n[PARAMS]\nSLEEP=2\n");
+  CheckRun run = RunCheck({package.WinPath("Setup.ini")});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(run.Has("unknown key COPYFROMZIPP in [BEFORE]; did you mean COPYFROMZIP?"))
+      << run.output;
+  EXPECT_TRUE(run.Has("SLEEP is 2: only exactly 1 switches it on")) << run.output;
+  EXPECT_TRUE(run.Has("2 warning(s):")) << run.output;
+
+  run = RunCheck({package.WinPath("Other.exe")});
+  EXPECT_EQ(run.status, 2) << run.output;
+  EXPECT_TRUE(run.Has("cannot read the configuration " + package.WinPath("Other.ini")))
+      << run.output;
+
+  run = RunCheck({"--help"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.Has("usage: launcher-check")) << run.output;
+}
