@@ -197,7 +197,7 @@ TEST(EntryClassification, DirectoriesFilesAndRefusedNames) {
 
 TEST_P(Extraction, WritesTheTreeWithMissingDirectoriesCreated) {
   std::string big;
-  for (int i = 0; i < 8000; ++i) big += std::to_string(i * 7919 % 10007) + ",";
+  for (int i = 0; i < 60000; ++i) big += std::to_string(i * 7919 % 10007) + ",";
   ASSERT_GT(big.size(), 3u * kCopyBufferSize);
   EXPECT_TRUE(Extract({{"docs/readme.txt", "hello"},
                        {"docs/", ""},
