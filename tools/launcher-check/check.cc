@@ -754,7 +754,7 @@ void Checker::CheckDiagnostics() {
   if (IsSwitchOn(settings_.PASSEXITCODE))
     r_.Line("- exit status: the setup program's exit code when it ran, else 1");
   else
-    r_.Line("- exit status: 1 (" + SwitchReason("PARAMS", "PASSEXITCODE", settings_.PASSEXITCODE) + ")");
+    r_.Line("- exit status: 1; " + SwitchReason("PARAMS", "PASSEXITCODE", settings_.PASSEXITCODE));
 }
 
 }  // namespace
