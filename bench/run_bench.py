@@ -36,8 +36,11 @@ class Tool:
 def launcher_tool(name, program, standin, work, durable):
     package = os.path.join(work, "pkg-" + name)
     os.makedirs(package, exist_ok=True)
-    shutil.copy(program, os.path.join(package, "Setup"))
-    shutil.copy(standin, os.path.join(package, "Quorle.exe"))
+    for file_name, source in (("Setup", program), ("Quorle.exe", standin)):
+        target = os.path.join(package, file_name)
+        if os.path.exists(target):
+            os.remove(target)  # a new file, even when an old run still has it open
+        shutil.copy(source, target)
     with open(os.path.join(package, "Setup.ini"), "w") as ini:
         ini.write("[BEFORE]\r\nCOPYFROMZIP=1\r\n")
     mutexes = os.path.join(work, "mutex")
