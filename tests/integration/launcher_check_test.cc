@@ -64,7 +64,8 @@ TEST(LauncherCheckProgram, DemoPackage) {
   EXPECT_EQ(run.status, 1) << run.output;
   EXPECT_TRUE(run.Has("configuration      " + package.WinPath("Setup.ini"))) << run.output;
   EXPECT_TRUE(run.Has("[BEFORE] COPYFROMZIP        = 1   (from the file)")) << run.output;
-  EXPECT_TRUE(run.Has("[PARAMS] PASSEXITCODE       = 0   (default)")) << run.output;
+  EXPECT_TRUE(run.Has("[PARAMS] PASSEXITCODE       = 1   (from the file)")) << run.output;
+  EXPECT_TRUE(run.Has("[PARAMS] DEFAULTCMD         = \"Quorle.exe\"   (from the file)")) << run.output;
   EXPECT_TRUE(run.Has("COPYFROMZIP is 1, but " + package.WinPath("Setup.2k") + " is missing"))
       << run.output;
   EXPECT_TRUE(run.Has("- setup: command line: " + package.WinPath("Quorle.exe") + " -silent\n"
