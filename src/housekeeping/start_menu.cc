@@ -6,7 +6,7 @@
 #include "platform/directory_walk.h"
 #include "platform/file_system.h"
 #include "platform/move_file.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "platform/os_version.h"
 #include "platform/profile.h"
 #include "platform/profile_reader.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 #include "platform/system_language.h"
 #include "registry/registry_script.h"
 #include "resources/version.h"

@@ -1,6 +1,6 @@
 // Folders the shell knows by name.
-#ifndef LAUNCHER_PLATFORM_SPECIAL_FOLDERS_H
-#define LAUNCHER_PLATFORM_SPECIAL_FOLDERS_H
+#ifndef LAUNCHER_PLATFORM_SHELL_FOLDERS_H
+#define LAUNCHER_PLATFORM_SHELL_FOLDERS_H
 
 #include <cstddef>
 
