@@ -9,9 +9,9 @@
 
 // Entry names arrive in a buffer of this size; longer names are not taken.
 constexpr unsigned long kEntryNameSize = 512;
-// Entry data streams through one buffer of this size: large enough that
-// the system calls per byte stay few, small enough for the stack.
-constexpr unsigned kCopyBufferSize = 65536;
+// Entry data streams through one buffer of this size, so memory stays flat
+// whatever an entry's size.
+constexpr unsigned kCopyBufferSize = 8192;
 
 // Unpacks every entry of the archive below `destination`, which is a prefix
 // (callers end it with a backslash): entry "a/b.txt" lands at
