@@ -1,7 +1,9 @@
 #include "platform/profile.h"
 
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
 
 #include "platform/native_path.h"
@@ -9,17 +11,24 @@
 
 namespace {
 
-// The whole file, or false when there is none to read.
+// The whole file, or false when there is none to read. Plain system calls:
+// the stream library's start-up would cost the launcher more than the read.
 bool ReadWholeFile(const char* file, std::string* contents) {
   std::string path;
-  if (file == nullptr || !NativePath(file, &path)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return false;
-  *contents = text.str();
-  return true;
+  if (file == nullptr || !NativePath(file, &path) || path.empty()) return false;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  contents->clear();
+  char buffer[4096];
+  for (;;) {
+    ssize_t count = read(fd, buffer, sizeof(buffer));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) {
+      close(fd);
+      return count == 0;
+    }
+    contents->append(buffer, static_cast<size_t>(count));
+  }
 }
 
 }  // namespace
