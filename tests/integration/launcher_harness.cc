@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "platform/command_line.h"
+#include "support/hex.h"
 
 extern char** environ;
 
@@ -28,23 +29,6 @@ std::string RequiredEnv(const char* name) {
   if (value == nullptr || *value == '\0')
     throw std::runtime_error(std::string("environment variable not set: ") + name);
   return value;
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char c : bytes) {
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 15];
-  }
-  return hex;
-}
-
-std::string FromHex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return bytes;
 }
 
 // The current environment with `changes` applied.
@@ -187,7 +171,7 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
       else
         request << "unset " << change.first << "\n";
     }
-    request << "cmd " << Hex(line) << "\n";
+    request << "cmd " << HexEncode(line) << "\n";
     std::string requestFile = dir_.Path("request-" + std::to_string(NowMs()) + ".txt");
     std::ofstream(requestFile, std::ios::binary) << request.str();
     pid = Spawn({kWine, BuildProgram("spawn-driver"), requestFile}, WineEnvironment(), cwd);
@@ -237,12 +221,22 @@ std::vector<StandinRecord> LauncherPackage::Records(const std::string& name) con
     } else if (field == "cwd") {
       records.back().cwd = value;
     } else if (field == "cmdline") {
-      records.back().commandLine = FromHex(value);
+      records.back().commandLine = HexDecode(value);
     } else if (field == "arg") {
-      records.back().arguments.push_back(FromHex(value));
+      records.back().arguments.push_back(HexDecode(value));
+    } else if (field == "copy") {
+      if (value != "missing") records.back().copy = HexDecode(value);
     } else if (field == "end") {
       records.back().endMs = std::stoll(value);
     }
   }
   return records;
+}
+
+std::vector<std::string> LauncherPackage::Copies(const std::string& name) const {
+  std::vector<std::string> copies;
+  for (const StandinRecord& record : Records(name)) {
+    if (record.copy) copies.push_back(*record.copy);
+  }
+  return copies;
 }

@@ -38,6 +38,8 @@ struct StandinRecord {
   std::string cwd;
   std::optional<std::string> commandLine;  // Windows only: the raw line
   std::vector<std::string> arguments;
+  // The file STANDIN_COPY(_<NAME>) named, as the stand-in found it.
+  std::optional<std::string> copy;
 };
 
 struct RunOptions {
@@ -77,6 +79,8 @@ class LauncherPackage {
   LaunchResult Wait() const;
 
   std::vector<StandinRecord> Records(const std::string& name = "Quorle.exe") const;
+  // The files the stand-in `name` recorded (STANDIN_COPY), one per run.
+  std::vector<std::string> Copies(const std::string& name = "Quorle.exe") const;
 
  private:
   TempDir dir_;

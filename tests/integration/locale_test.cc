@@ -33,22 +33,6 @@ class ScopedLocale {
   std::optional<std::string> old_;
 };
 
-// What the stand-in found in the file STANDIN_COPY named, one per run.
-std::vector<std::string> RecordedCopies(const LauncherPackage& package) {
-  std::vector<std::string> copies;
-  std::ifstream in(package.Path("Quorle.exe.record"), std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind("copy ", 0) != 0) continue;
-    std::string hex = line.substr(5), bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-      bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    copies.push_back(bytes);
-  }
-  return copies;
-}
-
 RunOptions WatchingConfig(const LauncherPackage& package) {
   RunOptions options;
   options.env = {{"STANDIN_COPY", UnderWine() ? package.WinPath("Velquist.ini")
@@ -66,7 +50,7 @@ TEST(LanguageSwap, SetupSeesTheCopyForTheSystemLanguage) {
   package.Write("Velquist.0411", "ja");
   package.WriteIni("[PARAMS]\nINILANG=2\nINILANG1=1031\nINILANG2=1041\n");
   EXPECT_EQ(package.Run(WatchingConfig(package)).status, 1);
-  EXPECT_EQ(RecordedCopies(package), std::vector<std::string>{"ja"});
+  EXPECT_EQ(package.Copies(), std::vector<std::string>{"ja"});
   EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "own");
   EXPECT_FALSE(fs::exists(package.Path("Velquist.bak")));
   EXPECT_EQ(package.dir().Read("pkg/Velquist.0411"), "ja");
@@ -90,6 +74,6 @@ TEST(LanguageSwap, EarlyEndLeavesTheSwapInPlace) {
   EXPECT_FALSE(fs::exists(package.Path("none")));
 
   EXPECT_EQ(package.Run(options).status, 1);
-  EXPECT_EQ(RecordedCopies(package), (std::vector<std::string>{"ja", "ja"}));
+  EXPECT_EQ(package.Copies(), (std::vector<std::string>{"ja", "ja"}));
   EXPECT_EQ(package.dir().Read("pkg/Velquist.bak"), "own");
 }

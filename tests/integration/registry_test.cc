@@ -12,22 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file contents the stand-in recorded (STANDIN_COPY), one per run.
-std::vector<std::string> RecordedCopies(const std::string& recordPath) {
-  std::vector<std::string> copies;
-  std::ifstream in(recordPath, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind("copy ", 0) != 0) continue;
-    std::string hex = line.substr(5), bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-      bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    copies.push_back(bytes);
-  }
-  return copies;
-}
-
 const char kStaleScript[] =
     "[Version]\r\nsignature=\"$CHICAGO$\"\r\n\r\n[DefaultInstall]\r\nAddReg = Stale.reg\r\n"
     "\r\n[Stale.reg]\r\nHKCU, \"Software\\Stale\",\"Stale\",0,planted\r\n";
@@ -91,7 +75,7 @@ TEST(RegistryScript, ListedChangesAreInstalledAndTheScriptDeleted) {
               (std::vector<std::string>{"setupapi,InstallHinfSection", "DefaultInstall", "132",
                                         package.Path("temp") + "\\AddDel.inf"}));
     std::vector<std::string> copies =
-        RecordedCopies(package.Path("windows/System32/rundll32.exe.record"));
+        package.Copies("windows/System32/rundll32.exe");
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(copies[0],
               "[Version]\r\nsignature=\"$CHICAGO$\"\r\n\r\n[DefaultInstall]\r\n"

@@ -10,14 +10,9 @@
 #include <fstream>
 #include <string>
 
-namespace {
+#include "support/hex.h"
 
-std::string FromHex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return bytes;
-}
+namespace {
 
 }  // namespace
 
@@ -36,7 +31,7 @@ int main(int argc, char** argv) {
     } else if (line.rfind("unset ", 0) == 0) {
       SetEnvironmentVariableA(line.substr(6).c_str(), nullptr);
     } else if (line.rfind("cmd ", 0) == 0) {
-      command = FromHex(line.substr(4));
+      command = HexDecode(line.substr(4));
     } else if (line == "nowait") {
       wait = false;
     }

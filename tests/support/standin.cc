@@ -21,17 +21,9 @@
 #include <windows.h>
 #endif
 
-namespace {
+#include "support/hex.h"
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char c : bytes) {
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 15];
-  }
-  return hex;
-}
+namespace {
 
 long long NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -70,15 +62,15 @@ int main(int argc, char** argv) {
   std::fprintf(out, "start %lld\n", NowMs());
   std::fprintf(out, "cwd %s\n", std::filesystem::current_path().string().c_str());
 #ifdef _WIN32
-  std::fprintf(out, "cmdline %s\n", Hex(GetCommandLineA()).c_str());
+  std::fprintf(out, "cmdline %s\n", HexEncode(GetCommandLineA()).c_str());
 #endif
-  for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", Hex(argv[i]).c_str());
+  for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", HexEncode(argv[i]).c_str());
   if (const char* copy = CopyRequest()) {
     std::ifstream in(copy, std::ios::binary);
     std::ostringstream contents;
     contents << in.rdbuf();
     if (in)
-      std::fprintf(out, "copy %s\n", Hex(contents.str()).c_str());
+      std::fprintf(out, "copy %s\n", HexEncode(contents.str()).c_str());
     else
       std::fprintf(out, "copy missing\n");
   }
