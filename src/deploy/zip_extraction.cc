@@ -118,9 +118,7 @@ bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-bool PathExists(const std::string& path) {
-  return GetPathAttributes(path.c_str()) != kInvalidFileAttributes;
-}
+bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
 
 bool CreateDirectoryChain(const std::string& path) {
   for (size_t p = 0; p < path.size();) {

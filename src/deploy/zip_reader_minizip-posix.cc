@@ -9,7 +9,7 @@ namespace {
 
 void* Open(const char* archivePath) {
   std::string native;
-  if (!NativePath(archivePath, &native) || native.empty()) return nullptr;
+  if (!NativePath(archivePath, &native)) return nullptr;
   return unzOpen(native.c_str());
 }
 

@@ -13,8 +13,6 @@ namespace {
 const char kSourceFolder[] = "c:\\Tessik Halvern Wireless";
 const char kFolderName[] = "Tessik Halvern Wireless";
 
-bool PathExists(const char* path) { return GetPathAttributes(path) != kInvalidFileAttributes; }
-
 // `first` + "\" + `second` into a path buffer; false when it would not fit,
 // since a cut path names something else.
 bool JoinPath(const char* first, const char* second, char* joined) {

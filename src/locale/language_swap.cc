@@ -11,8 +11,6 @@
 
 namespace {
 
-bool Exists(const char* path) { return GetPathAttributes(path) != kInvalidFileAttributes; }
-
 // Formats into a path buffer; false (and an empty buffer) when the result
 // would not fit, since a cut path names some other file.
 template <typename... Args>
@@ -62,7 +60,7 @@ bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
   if (!FormatPath(copyPath, "%s\\Velquist.%04x", exeDirectory,
                   static_cast<unsigned>(systemLanguage)))
     return false;
-  if (!Exists(copyPath) || !Exists(swap->configPath)) return false;
+  if (!PathExists(copyPath) || !PathExists(swap->configPath)) return false;
   if (!RenameWithoutReplacing(swap->configPath, swap->backupPath)) return false;
   swap->configSwapped = true;
 
@@ -75,7 +73,7 @@ bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
 }
 
 void RestoreLanguageConfig(const LanguageSwap& swap) {
-  if (!swap.configSwapped || !Exists(swap.backupPath)) return;
+  if (!swap.configSwapped || !PathExists(swap.backupPath)) return;
   // The copy inherits the language copy's read-only state; it is ours to
   // remove all the same.
   if (!DeleteFileAt(swap.configPath) && ClearReadOnly(swap.configPath))

@@ -51,7 +51,7 @@ bool FindFirstEntry(const char* pattern, DirectoryListing* listing, DirectoryEnt
   // "*.*" is Windows' way of saying every name, those without a dot too.
   if (mask == "*.*") mask = "*";
   std::string native;
-  if (mask.empty() || !NativePath(directory.c_str(), &native) || native.empty()) return false;
+  if (mask.empty() || !NativePath(directory.c_str(), &native)) return false;
   DIR* handle = opendir(native.c_str());
   if (handle == nullptr) return false;
   OpenListing* open = new OpenListing{handle, mask};

@@ -10,16 +10,9 @@
 #include <string>
 
 #include "platform/native_path.h"
+#include "platform/posix_file_mode.h"
 
 namespace {
-
-bool HostPath(const char* path, std::string* native) {
-  return NativePath(path, native) && !native->empty();
-}
-
-bool IsReadOnly(const struct stat& info) {
-  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
 
 bool WriteAll(int descriptor, const char* data, size_t size) {
   while (size > 0) {
@@ -38,7 +31,7 @@ bool WriteAll(int descriptor, const char* data, size_t size) {
 bool Unlink(const std::string& native) {
   struct stat info;
   if (lstat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-  if (S_ISREG(info.st_mode) && IsReadOnly(info)) return false;
+  if (S_ISREG(info.st_mode) && IsReadOnlyMode(info.st_mode)) return false;
   return unlink(native.c_str()) == 0;
 }
 
@@ -46,7 +39,7 @@ bool Unlink(const std::string& native) {
 
 bool RenameWithoutReplacing(const char* from, const char* to) {
   std::string source, target;
-  if (!HostPath(from, &source) || !HostPath(to, &target)) return false;
+  if (!NativePath(from, &source) || !NativePath(to, &target)) return false;
 #ifdef RENAME_NOREPLACE
   if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
     return true;
@@ -60,7 +53,7 @@ bool RenameWithoutReplacing(const char* from, const char* to) {
 
 bool CopyFileWithoutReplacing(const char* from, const char* to) {
   std::string source, target;
-  if (!HostPath(from, &source) || !HostPath(to, &target)) return false;
+  if (!NativePath(from, &source) || !NativePath(to, &target)) return false;
   int input = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (input < 0) return false;
   struct stat info;
@@ -97,20 +90,20 @@ bool CopyFileWithoutReplacing(const char* from, const char* to) {
 
 bool DeleteFileAt(const char* path) {
   std::string native;
-  return HostPath(path, &native) && Unlink(native);
+  return NativePath(path, &native) && Unlink(native);
 }
 
 bool ClearReadOnly(const char* path) {
   std::string native;
   struct stat info;
-  if (!HostPath(path, &native) || stat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+  if (!NativePath(path, &native) || stat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
     return false;
   return chmod(native.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
 }
 
 bool WriteNewTextFile(const char* path, const std::string& text) {
   std::string native;
-  if (!HostPath(path, &native)) return false;
+  if (!NativePath(path, &native)) return false;
   struct stat info;
   if (lstat(native.c_str(), &info) == 0) Unlink(native);
   // O_EXCL never follows a link: if something took the name again in

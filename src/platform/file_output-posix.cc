@@ -8,19 +8,12 @@
 #include <string>
 
 #include "platform/native_path.h"
-
-namespace {
-
-bool Native(const char* path, std::string* native) {
-  return NativePath(path, native) && !native->empty();
-}
-
-}  // namespace
+#include "platform/posix_file_mode.h"
 
 bool CreateNewOutputFile(const char* path, OutputFile* file) {
   file->handle = -1;
   std::string native;
-  if (!Native(path, &native)) return false;
+  if (!NativePath(path, &native)) return false;
   int fd = open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   file->handle = fd;
@@ -49,13 +42,13 @@ bool CloseOutputFile(OutputFile* file) {
 
 bool ReplaceFileWith(const char* source, const char* target) {
   std::string from, to;
-  if (!Native(source, &from) || !Native(target, &to)) return false;
+  if (!NativePath(source, &from) || !NativePath(target, &to)) return false;
   struct stat info;
   if (lstat(to.c_str(), &info) == 0) {
     // rename() would happily replace a read-only file or an empty directory;
     // Windows refuses both.
     if (S_ISDIR(info.st_mode)) return false;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    if (IsReadOnlyMode(info.st_mode)) return false;
   }
   return rename(from.c_str(), to.c_str()) == 0;
 }

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "platform/native_path.h"
+#include "platform/posix_file_mode.h"
 
 uint32_t GetPathAttributes(const char* path) {
   std::string native;
   struct stat info;
-  if (!NativePath(path, &native) || native.empty() || lstat(native.c_str(), &info) != 0)
+  if (!NativePath(path, &native) || lstat(native.c_str(), &info) != 0)
     return kInvalidFileAttributes;
   if (S_ISLNK(info.st_mode)) {
     struct stat target;
@@ -17,11 +18,11 @@ uint32_t GetPathAttributes(const char* path) {
     return kAttributeReparsePoint | (directory ? kAttributeDirectory : kAttributeArchive);
   }
   uint32_t attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : kAttributeArchive;
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttributeReadOnly;
+  if (IsReadOnlyMode(info.st_mode)) attributes |= kAttributeReadOnly;
   return attributes;
 }
 
 bool CreateDirectoryAt(const char* path) {
   std::string native;
-  return NativePath(path, &native) && !native.empty() && mkdir(native.c_str(), 0777) == 0;
+  return NativePath(path, &native) && mkdir(native.c_str(), 0777) == 0;
 }

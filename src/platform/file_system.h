@@ -18,6 +18,11 @@ constexpr uint32_t kAttributeReparsePoint = 0x400;
 // directory, so that a tree walk never follows it out of the tree.
 uint32_t GetPathAttributes(const char* path);
 
+// A file or directory of that name exists.
+inline bool PathExists(const char* path) {
+  return GetPathAttributes(path) != kInvalidFileAttributes;
+}
+
 // CreateDirectoryA with default security: false when the directory cannot be
 // made, also when something of that name exists already.
 bool CreateDirectoryAt(const char* path);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/native_path.h"
+#include "platform/posix_file_mode.h"
 
 namespace {
 
@@ -51,12 +52,12 @@ bool DosStampToLocalTime(uint32_t dosDateTime, struct tm* local) {
 
 bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime) {
   std::string native;
-  if (!NativePath(path, &native) || native.empty()) return false;
+  if (!NativePath(path, &native)) return false;
   struct stat info;
   // Windows opens neither a directory (without backup semantics) nor a
   // read-only file for writing; root would get both here.
   if (stat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
-      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+      IsReadOnlyMode(info.st_mode))
     return false;
   int fd = open(native.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) return false;
@@ -79,7 +80,7 @@ bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime) {
 bool ReadFileTimes(const char* path, FileTimes* times) {
   std::string native;
   struct stat info;
-  if (!NativePath(path, &native) || native.empty() || stat(native.c_str(), &info) != 0)
+  if (!NativePath(path, &native) || stat(native.c_str(), &info) != 0)
     return false;
   times->creation = FileTimeFromTimespec(info.st_ctim);
   times->lastAccess = FileTimeFromTimespec(info.st_atim);

@@ -8,10 +8,11 @@
 #include <string>
 
 #include "platform/native_path.h"
+#include "platform/posix_file_mode.h"
 
 bool MoveFileReplacing(const char* from, const char* to) {
   std::string source, target;
-  if (!NativePath(from, &source) || !NativePath(to, &target) || source.empty() || target.empty())
+  if (!NativePath(from, &source) || !NativePath(to, &target))
     return false;
   struct stat sourceInfo;
   if (lstat(source.c_str(), &sourceInfo) != 0) return false;
@@ -21,14 +22,12 @@ bool MoveFileReplacing(const char* from, const char* to) {
     // Windows never does; nor does it replace a directory or a read-only
     // file by a file.
     if (S_ISDIR(sourceInfo.st_mode) || S_ISDIR(targetInfo.st_mode)) return false;
-    if (!S_ISLNK(targetInfo.st_mode) &&
-        (targetInfo.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-      return false;
+    if (!S_ISLNK(targetInfo.st_mode) && IsReadOnlyMode(targetInfo.st_mode)) return false;
   }
   return rename(source.c_str(), target.c_str()) == 0;
 }
 
 bool RemoveDirectoryAt(const char* path) {
   std::string native;
-  return NativePath(path, &native) && !native.empty() && rmdir(native.c_str()) == 0;
+  return NativePath(path, &native) && rmdir(native.c_str()) == 0;
 }

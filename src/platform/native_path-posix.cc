@@ -26,6 +26,7 @@ bool DriveRoot(char letter, std::string* root) {
 bool NativePath(const char* path, std::string* native) {
   std::string rest = path;
   native->clear();
+  if (rest.empty()) return false;
   if (rest.size() >= 2 && rest[1] == ':' &&
       ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
     if (!DriveRoot(rest[0], native)) return false;

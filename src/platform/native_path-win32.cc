@@ -2,7 +2,7 @@
 
 bool NativePath(const char* path, std::string* native) {
   *native = path;
-  return true;
+  return !native->empty();
 }
 
 std::string DrivePathFromNative(const std::string& native) { return native; }

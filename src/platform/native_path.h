@@ -8,7 +8,8 @@
 
 #include <string>
 
-// False when the path names a drive that is not mapped.
+// False when the path is empty (it names no file) or names a drive that is
+// not mapped.
 bool NativePath(const char* path, std::string* native);
 
 // A host path in drive form ("/tmp/a" -> "Z:\tmp\a").

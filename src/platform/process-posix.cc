@@ -27,7 +27,7 @@ bool IsExecutableFile(const std::string& native) {
 // The host file for a Windows program name, trying "name.exe" as well when
 // the name has no extension.
 bool ResolveProgram(const std::string& name, std::string* native) {
-  if (name.empty() || !NativePath(name.c_str(), native)) return false;
+  if (!NativePath(name.c_str(), native)) return false;
   if (IsExecutableFile(*native)) return true;
   std::string::size_type slash = name.find_last_of("\\/");
   std::string::size_type dot = name.find_last_of('.');

@@ -15,7 +15,7 @@ namespace {
 // the stream library's start-up would cost the launcher more than the read.
 bool ReadWholeFile(const char* file, std::string* contents) {
   std::string path;
-  if (file == nullptr || !NativePath(file, &path) || path.empty()) return false;
+  if (file == nullptr || !NativePath(file, &path)) return false;
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   contents->clear();

@@ -59,10 +59,6 @@ std::string Hex4(unsigned value) {
   return text;
 }
 
-bool Exists(const std::string& path) {
-  return GetPathAttributes(path.c_str()) != kInvalidFileAttributes;
-}
-
 bool IsFile(const std::string& path) {
   const uint32_t attributes = GetPathAttributes(path.c_str());
   return attributes != kInvalidFileAttributes && (attributes & kAttributeDirectory) == 0;
@@ -554,9 +550,9 @@ void Checker::LanguageSwapStep(uint32_t count) {
     return;
   }
   std::string reason;
-  if (!Exists(copy)) reason = copy + " is not there";
-  else if (!Exists(config)) reason = config + " is not there";
-  else if (Exists(backup)) reason = backup + " is in the way (it is never overwritten)";
+  if (!PathExists(copy)) reason = copy + " is not there";
+  else if (!PathExists(config)) reason = config + " is not there";
+  else if (PathExists(backup)) reason = backup + " is in the way (it is never overwritten)";
   if (!reason.empty()) {
     r_.Line("- language swap: does not run: " + system + " (INILANG" + Number(match) + "), but " + reason);
     r_.Line(entries);
@@ -727,10 +723,10 @@ void Checker::CheckHousekeeping() {
     return;
   }
   const std::string target = std::string(programs) + "\\" + kStartMenuFolder;
-  if (!Exists(kStartMenuSource))
+  if (!PathExists(kStartMenuSource))
     r_.Line(std::string("- start menu: does nothing now: ") + kStartMenuSource +
             " is not there (setup may create it)");
-  else if (Exists(target))
+  else if (PathExists(target))
     r_.Line("- start menu: does nothing: " + target + " exists already");
   else
     r_.Line(std::string("- start menu: moves the content of ") + kStartMenuSource + " into " + target);
@@ -748,7 +744,7 @@ void Checker::CheckDiagnostics() {
     const bool drive = log.size() >= 2 && log[1] == ':';
     if (!drive && log[0] != '\\' && log[0] != '/')
       r_.Line("    (a relative path: the log lands beside whatever the current folder is)");
-    if (!parent.empty() && !(parent.size() == 2 && parent[1] == ':') && !Exists(parent))
+    if (!parent.empty() && !(parent.size() == 2 && parent[1] == ':') && !PathExists(parent))
       r_.Warn("LOGFILE's folder " + parent + " does not exist: nothing would be logged");
   }
   if (IsSwitchOn(settings_.PASSEXITCODE))
