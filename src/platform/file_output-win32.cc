@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/move_file.h"
+
 namespace {
 
 HANDLE HandleOf(const OutputFile* file) { return reinterpret_cast<HANDLE>(file->handle); }
@@ -43,6 +45,6 @@ bool ReplaceFileWith(const char* source, const char* target) {
   const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   const DWORD attributes = GetFileAttributesA(target);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept) != 0) return false;
-  return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileReplacing(source, target);
 }
 

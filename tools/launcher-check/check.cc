@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -64,15 +63,22 @@ bool IsFile(const std::string& path) {
   return attributes != kInvalidFileAttributes && (attributes & kAttributeDirectory) == 0;
 }
 
+// Plain stdio rather than file streams: those pull in runtime functions
+// (_fstat64) that older systems' msvcrt.dll lacks, and the tool must load
+// wherever the launcher loads.
 bool ReadWholeFile(const std::string& path, std::string* contents) {
   std::string native;
   if (!NativePath(path.c_str(), &native)) return false;
-  std::ifstream in(native, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return false;
-  *contents = text.str();
+  std::FILE* in = std::fopen(native.c_str(), "rb");
+  if (in == nullptr) return false;
+  std::string text;
+  char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof(chunk), in)) > 0) text.append(chunk, got);
+  const bool failed = std::ferror(in) != 0;
+  std::fclose(in);
+  if (failed) return false;
+  *contents = std::move(text);
   return true;
 }
 
