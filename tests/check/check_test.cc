@@ -118,6 +118,7 @@ TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
   EXPECT_TRUE(checked.Has("fonts\\ -> " + root + "fonts\\ (folder)")) << checked.report;
   EXPECT_TRUE(checked.Has("SKIPPED ..\\evil.txt (hostile name")) << checked.report;
   EXPECT_TRUE(checked.Has("1 entry is skipped when unpacked")) << checked.report;
+  EXPECT_TRUE(checked.Has("land in SysWOW64")) << checked.report;
   EXPECT_EQ(checked.status, kCheckWarnings);
 }
 

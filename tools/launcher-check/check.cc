@@ -156,6 +156,17 @@ struct ArchiveEntry {
   bool nameTooLong;
 };
 
+// Entries that a 32-bit program on 64-bit Windows writes into SysWOW64
+// instead: the system redirects its System32.
+bool HoldsSystem32Entries(const std::vector<ArchiveEntry>& entries) {
+  for (const ArchiveEntry& entry : entries) {
+    const std::string& name = entry.name;
+    if (name.size() > 9 && EqualsIgnoringAsciiCase(name.substr(0, 8), "system32") && name[8] == '\\')
+      return true;
+  }
+  return false;
+}
+
 bool ListArchive(const std::string& path, std::vector<ArchiveEntry>* entries) {
   const ZipReader* reader = DefaultZipReader();
   void* archive = reader != nullptr ? reader->open(path.c_str()) : nullptr;
@@ -517,6 +528,9 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
     }
     r_.Line("    " + entry.name + " -> " + target + note);
   }
+  if (system && HoldsSystem32Entries(entries))
+    r_.Line("    note: entries below system32\\: on 64-bit Windows the 32-bit launcher's writes "
+            "there land in SysWOW64; for 64-bit drivers or DLLs ship the x86-64 launcher");
   if (refused != 0)
     r_.Warn(std::string(archivePath) + ": " + Number(refused) + " entr" +
             (refused == 1 ? "y is" : "ies are") + " skipped when unpacked");
