@@ -48,3 +48,9 @@ uint32_t ReadProfileInt(const char* section, const char* key, int defaultValue,
   bool haveFile = ReadWholeFile(file, &contents);
   return ProfileIntFromText(haveFile ? &contents : nullptr, section, key, defaultValue);
 }
+
+std::vector<std::string> ReadProfileKeyNames(const char* section, const char* file) {
+  std::string contents;
+  if (!ReadWholeFile(file, &contents)) return {};
+  return ProfileKeyNamesFromText(contents, section);
+}

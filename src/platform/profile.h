@@ -4,6 +4,8 @@
 #define LAUNCHER_PLATFORM_PROFILE_H
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Copies the value of `key` in `section` of `file` (or `defaultValue` when
 // the key is missing) into `buffer`, cut to `size` - 1 bytes and
@@ -18,5 +20,10 @@ unsigned long ReadProfileString(const char* section, const char* key,
 // when the key is missing or its value is empty.
 uint32_t ReadProfileInt(const char* section, const char* key, int defaultValue,
                         const char* file);
+
+// The names of the keys in `section` of `file`, in file order, as the system
+// lists them when asked for a section's values with no key name. Empty when
+// the file or the section is missing.
+std::vector<std::string> ReadProfileKeyNames(const char* section, const char* file);
 
 #endif

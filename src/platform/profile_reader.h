@@ -6,12 +6,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Finds `key` in the first section named `section` (both without regard to
 // ASCII case, blanks around the requested names ignored). False when the
 // section or key is missing or the key line has no '='.
 bool FindProfileValue(const std::string& contents, const char* section,
                       const char* key, std::string* value);
+
+// The key names of the first section named `section`, in file order, as
+// GetPrivateProfileStringA lists them for a null key name.
+std::vector<std::string> ProfileKeyNamesFromText(const std::string& contents,
+                                                 const char* section);
 
 // GetPrivateProfileStringA over `contents` (null when there is no file).
 unsigned long ProfileStringFromText(const std::string* contents, const char* section,

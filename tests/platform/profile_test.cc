@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/profile_reader.h"
 #include "support/temp_dir.h"
@@ -123,4 +124,31 @@ TEST(ProfileReader, ACutValueIsAPrefixOfTheWholeValue) {
       EXPECT_EQ(std::string(whole).substr(0, length), cut);
     }
   }
+}
+
+TEST(ProfileKeyNames, MatchTheSystemList) {
+  struct Case {
+    std::string ini;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"[P]\n  Ab c = 1\nbare\n;note=1\n=x\nAB C=2\n[Q]\nq=1\n[p]\nlate=1\n",
+       {"Ab c", "", "AB C"}},
+      {"[Q]\nq=1\n", {}},
+      {"", {}},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    dir.Write("t.ini", c.ini);
+    EXPECT_EQ(ReadProfileKeyNames("p", dir.WinPath("t.ini").c_str()), c.expected) << c.ini;
+  }
+  EXPECT_TRUE(ReadProfileKeyNames("P", dir.WinPath("none.ini").c_str()).empty());
+
+  // A list longer than any first guess at its size comes back whole.
+  std::string many = "[P]\n";
+  for (int i = 0; i < 3000; ++i) many += "KEY_NUMBER_" + std::to_string(i) + "=v\n";
+  dir.Write("t.ini", many);
+  const std::vector<std::string> names = ReadProfileKeyNames("P", dir.WinPath("t.ini").c_str());
+  ASSERT_EQ(names.size(), 3000u);
+  EXPECT_EQ(names.back(), "KEY_NUMBER_2999");
 }
