@@ -80,7 +80,7 @@ const char* RegistryOutcomeText(RegistryScriptOutcome outcome) {
     case RegistryScriptOutcome::kSkipped: return "nothing to do (TEMP unset, or ADDREG and DELREG 0)";
     case RegistryScriptOutcome::kInstallerRun: return "script installed and deleted";
     case RegistryScriptOutcome::kInstallerNotStarted: return "installer not started; script deleted";
-    case RegistryScriptOutcome::kScriptNotWritten: return "script not written: the launcher ends here";
+    case RegistryScriptOutcome::kScriptNotWritten: return "script not written: the launcher ends after the restore";
   }
   return "";
 }
@@ -138,10 +138,19 @@ void RunLauncher(const char* commandTail) {
     LogStep(log, "pause", SwitchOff("SLEEP", settings.SLEEP));
   }
 
+  RegistryScript script;
   const RegistryScriptOutcome registry = RunRegistryScript(
-      paths.iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"));
+      paths.iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"), &script);
+  for (const LeftOutEntry& entry : script.leftOut)
+    LogStep(log, "registry", entry.entry + " left out: " + entry.reason);
   LogStep(log, "registry", RegistryOutcomeText(registry));
   if (registry == RegistryScriptOutcome::kScriptNotWritten) {
+    // The later steps are skipped, but the package's own configuration file
+    // is put back: left as the backup, it would disable every later swap.
+    if (swap.configSwapped) {
+      RestoreLanguageConfig(swap);
+      LogStep(log, "restore", "put back " + std::string(swap.configPath));
+    }
     // Setup's own exit code is not passed on here: the launcher did not
     // finish, and a success code would hide that.
     LogStep(log, "end", "exit status 1");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/indexed_keys.h"
 #include "core/settings.h"
 #include "platform/file_ops.h"
 #include "platform/file_system.h"
@@ -24,11 +25,13 @@ bool FormatPath(char (&buffer)[kPathBufferSize], const char* format, Args... arg
 }
 
 // Whether an entry lists the system's language; only the first one counts.
+// Only entries whose keys are there are read: the others read as 0.
 bool IsLanguageListed(uint16_t systemLanguage, const char* iniPath, uint32_t count) {
-  // A 64-bit index ends even when the count is the largest 32-bit number.
-  for (uint64_t index = 1; index <= count; ++index) {
+  const std::vector<uint32_t> indexes =
+      PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath), "INILANG", {""}, count);
+  for (uint32_t index : indexes) {
     char key[32];
-    std::snprintf(key, sizeof(key), "INILANG%llu", static_cast<unsigned long long>(index));
+    std::snprintf(key, sizeof(key), "INILANG%lu", static_cast<unsigned long>(index));
     uint32_t entry = ReadProfileInt(kSectionParams, key, 0, iniPath);
     if (entry == static_cast<uint32_t>(systemLanguage)) return true;
   }

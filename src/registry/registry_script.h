@@ -5,10 +5,25 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-// Writes the listed changes as a script, installs it and deletes it. Ends the
-// launcher itself when the script cannot be written.
-void ApplyRegistryScript(const char* iniPath);
+// An entry the script leaves out, and why.
+struct LeftOutEntry {
+  std::string entry;  // "ADDREG3", "DELREG1"
+  std::string reason;
+};
+
+// An entry that deletes a whole key, with everything under it.
+struct WholeKeyDeletion {
+  std::string entry;
+  std::string key;  // "HKCU\Software\Old"
+};
+
+struct RegistryScript {
+  std::string text;  // "\n" for each line end
+  std::vector<LeftOutEntry> leftOut;
+  std::vector<WholeKeyDeletion> wholeKeyDeletions;
+};
 
 enum class RegistryScriptOutcome {
   kSkipped,              // no TEMP, or nothing listed: nothing touched
@@ -17,13 +32,18 @@ enum class RegistryScriptOutcome {
   kScriptNotWritten,     // the launcher must end here
 };
 
-// The step for given values of TEMP and SystemRoot (null when unset).
+// Writes the listed changes as a script, installs it and deletes it, for
+// given values of TEMP and SystemRoot (null when unset). `script`, when
+// given, receives what was composed.
 RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
-                                        const char* systemRoot);
+                                        const char* systemRoot,
+                                        RegistryScript* script = nullptr);
 
-// The script's text for the given counts, with "\n" for each line end. An
-// entry with a value longer than its field takes is left out.
-std::string ComposeRegistryScript(const char* iniPath, uint32_t addCount, uint32_t deleteCount);
+// The script for the given counts. Only entries with keys in the file are
+// visited; an entry whose fields the installer would read otherwise than
+// they stand, or that would change more than it says, is left out whole.
+RegistryScript ComposeRegistryScript(const char* iniPath, uint32_t addCount,
+                                     uint32_t deleteCount);
 
 // The installer's command line for the script at `scriptPath`. False when
 // SystemRoot is unset or empty (the runner would be looked for in the root

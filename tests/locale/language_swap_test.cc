@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -70,6 +71,21 @@ TEST_F(LanguageSwapTest, UnlistedLanguageChangesNothing) {
   ExpectUntouched();
   EXPECT_FALSE(Swap(2, "INILANG2=1041\n", 0));  // missing entries read as 0
   ExpectUntouched();
+}
+
+// Only entries that are there are read, lowest index first: a count of
+// 4294967295 with two entries costs two reads.
+TEST_F(LanguageSwapTest, HugeCountVisitsOnlyThePresentEntries) {
+  dir_.Write("Velquist.0407", "de");
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_TRUE(Swap(4294967295u,
+                   "INILANG4294967295=1041\nINILANG010=1031\ninilang10=1031\nINILANG3=1031\n",
+                   0x0407));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  EXPECT_EQ(dir_.Read("Velquist.ini"), "de");
+  RestoreLanguageConfig(swap_);
+  EXPECT_TRUE(Swap(4294967295u, "INILANG4294967295=1041\nINILANG3=1031\n"));
+  EXPECT_EQ(dir_.Read("Velquist.ini"), "ja");
 }
 
 TEST_F(LanguageSwapTest, MissingFilesChangeNothing) {

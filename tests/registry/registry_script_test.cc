@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,65 +20,142 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ComposeFrom(const TempDir& dir, const std::string& params, uint32_t add,
-                        uint32_t del) {
+RegistryScript ComposeFrom(const TempDir& dir, const std::string& params, uint32_t add,
+                           uint32_t del) {
   dir.Write("Setup.ini", "[PARAMS]\n" + params);
   return ComposeRegistryScript(dir.WinPath("Setup.ini").c_str(), add, del);
 }
 
 const char kHeader[] = "[Version]\nsignature=\"$CHICAGO$\"\n\n[DefaultInstall]\n";
+const char kAddOnly[] = "AddReg = Add.reg\n\n[Add.reg]\n";
+
+std::string Addition(int index, const std::string& root, const std::string& subkey,
+                     const std::string& name, const std::string& flags, const std::string& value) {
+  const std::string n = "ADDREG" + std::to_string(index);
+  return n + "_ROOT=" + root + "\n" + n + "_SUBKEY=" + subkey + "\n" + n + "_ENTRYNAME=" + name +
+         "\n" + n + "_FLAGS=" + flags + "\n" + n + "_VALUE=" + value + "\n";
+}
+
+std::vector<std::string> LeftOut(const RegistryScript& script) {
+  std::vector<std::string> entries;
+  for (const LeftOutEntry& entry : script.leftOut) entries.push_back(entry.entry);
+  return entries;
+}
 
 TEST(ComposeRegistryScript, WritesBothSectionsInOrder) {
   TempDir dir;
-  std::string script = ComposeFrom(dir,
-      "ADDREG1_ROOT=HKLM\nADDREG1_SUBKEY=Software\\Tessik\nADDREG1_ENTRYNAME=Path\n"
-      "ADDREG1_FLAGS=0x00000000\nADDREG1_VALUE=C:\\a,b \"c\"\n"
-      "ADDREG2_ROOT=HKCU\n"
-      "DELREG1_ROOT=HKCU\nDELREG1_SUBKEY=Software\\Old\nDELREG1_ENTRYNAME=\n",
-      2, 1);
-  EXPECT_EQ(script, std::string(kHeader) +
-                        "AddReg = Add.reg\nDelReg = Del.reg\n"
-                        "\n[Add.reg]\n"
-                        "HKLM, \"Software\\Tessik\",\"Path\",0x00000000,C:\\a,b \"c\"\n"
-                        "HKCU, \"\",\"\",,\n"
-                        "\n[Del.reg]\n"
-                        "HKCU, \"Software\\Old\",\"\"\n");
+  const RegistryScript script = ComposeFrom(dir,
+      Addition(1, "HKLM", "Software\\Tessik", "Path", "0x00000000", "C:\\a,b") +
+      "ADDREG2_ROOT=hkcu\n"
+      "DELREG1_ROOT=HKCU\nDELREG1_SUBKEY=Software\\Old\nDELREG1_ENTRYNAME=Stale\n"
+      "DELREG2_ROOT=HKCU\nDELREG2_SUBKEY=Software\\Old\n",
+      2, 2);
+  EXPECT_EQ(script.text, std::string(kHeader) +
+                             "AddReg = Add.reg\nDelReg = Del.reg\n"
+                             "\n[Add.reg]\n"
+                             "HKLM, \"Software\\Tessik\",\"Path\",0x00000000,\"C:\\a,b\"\n"
+                             "hkcu, \"\",\"\",,\"\"\n"
+                             "\n[Del.reg]\n"
+                             "HKCU, \"Software\\Old\",\"Stale\"\n"
+                             "HKCU, \"Software\\Old\",\"\"\n");
+  EXPECT_TRUE(script.leftOut.empty());
+  ASSERT_EQ(script.wholeKeyDeletions.size(), 1u);
+  EXPECT_EQ(script.wholeKeyDeletions[0].entry, "DELREG2");
+  EXPECT_EQ(script.wholeKeyDeletions[0].key, "HKCU\\Software\\Old");
 }
 
-TEST(ComposeRegistryScript, OnlyDeletionsAndEmptyEntries) {
+// Strings are quoted with their quotes doubled, so that commas, ';', a final
+// backslash and quotes reach the registry as written; other types stay bare.
+TEST(ComposeRegistryScript, FieldsReachTheInstallerAsWritten) {
   TempDir dir;
-  EXPECT_EQ(ComposeFrom(dir, "DELREG2_ROOT=HKLM\n", 0, 2),
-            std::string(kHeader) + "DelReg = Del.reg\n\n[Del.reg]\n, \"\",\"\"\nHKLM, \"\",\"\"\n");
-  EXPECT_EQ(ComposeFrom(dir, "", 1, 0),
-            std::string(kHeader) + "AddReg = Add.reg\n\n[Add.reg]\n, \"\",\"\",,\n");
+  const RegistryScript script = ComposeFrom(dir,
+      Addition(1, "HKCU", "Software\\Say \"hi\"", "na\"me", "", "C:\\Program Files\\Vendor\\") +
+      Addition(2, "HKCU", "S", "N", "0", "C:\\a;C:\\b") +
+      Addition(3, "HKCU", "S", "N", "0x00020000", "say \"hi\" now, %11%\\x") +
+      Addition(4, "HKCU", "S", "N", "0x00010000", "one,two") +
+      Addition(5, "HKCU", "S", "N", "65537", "42") +
+      Addition(6, "HKCU", "S", "N", "1", "01,ff") +
+      "ADDREG7_ROOT=HKCU\nADDREG7_VALUE=\"  padded  \"\n",
+      7, 0);
+  EXPECT_EQ(script.text, std::string(kHeader) + kAddOnly +
+                             "HKCU, \"Software\\Say \"\"hi\"\"\",\"na\"\"me\",,"
+                             "\"C:\\Program Files\\Vendor\\\"\n"
+                             "HKCU, \"S\",\"N\",0,\"C:\\a;C:\\b\"\n"
+                             "HKCU, \"S\",\"N\",0x00020000,\"say \"\"hi\"\" now, %11%\\x\"\n"
+                             "HKCU, \"S\",\"N\",0x00010000,one,two\n"
+                             "HKCU, \"S\",\"N\",65537,42\n"
+                             "HKCU, \"S\",\"N\",1,01,ff\n"
+                             "HKCU, \"\",\"\",,\"  padded  \"\n");
+  EXPECT_TRUE(script.leftOut.empty());
 }
 
-TEST(ComposeRegistryScript, IndexesAreDecimalWithoutPadding) {
+// Each hazard leaves out its own entry, with a reason, and nothing else.
+TEST(ComposeRegistryScript, HazardsLeaveOutOnlyTheirOwnEntry) {
   TempDir dir;
-  std::string script = ComposeFrom(dir,
-      "ADDREG010_ROOT=padded\nADDREG10_ROOT=HKCU\nADDREG10_SUBKEY=S\nADDREG10_ENTRYNAME=N\n"
-      "ADDREG10_FLAGS=1\nADDREG10_VALUE=V\n",
-      10, 0);
-  EXPECT_NE(script.find("\nHKCU, \"S\",\"N\",1,V\n"), std::string::npos);
-  EXPECT_EQ(script.find("padded"), std::string::npos);
+  const std::string long260(260, 'v'), long261(261, 'v');
+  const RegistryScript script = ComposeFrom(dir,
+      Addition(1, "HKCU", "S", "N", "0", std::string("before\x1a" "after")) +
+      Addition(2, "HKCU", "S\x01", "N", "0", "v") +
+      Addition(3, "HKEY_CURRENT_USER", "S", "N", "0", "v") +
+      Addition(4, "HKCU", "S", "N", "0x10001 junk", "1") +
+      Addition(5, "HKCU", "S", "N", "0x80000000", "1") +
+      Addition(6, "HKCU", "S", "N", "0x00010001", "1;2") +
+      Addition(7, "HKCU", "S", "N", "1", "01,02\\ ") +
+      Addition(8, "HKCU", "", "", "0x00008000", "") +
+      Addition(9, "HKCU", "S", "N", "0", "\"" + long261 + "\"") +
+      Addition(10, "HKCU", "S", "Kept", "0", "\"" + long260 + "\"") +
+      "DELREG1_ROOT=HKLM\nDELREG1_SUBKEY=\n"
+      "DELREG2_ROOT=HKLM\nDELREG2_SUBKEY=\\\\\n"
+      "DELREG3_SUBKEY=S\n"
+      "DELREG4_ROOT=HKLM\nDELREG4_SUBKEY=Software\\Kept\nDELREG4_ENTRYNAME=" +
+      std::string(260, 'n') + "\n",
+      10, 4);
+  EXPECT_EQ(script.text, std::string(kHeader) +
+                             "AddReg = Add.reg\nDelReg = Del.reg\n\n[Add.reg]\n"
+                             "HKCU, \"S\",\"Kept\",0,\"" + long260 + "\"\n\n[Del.reg]\n");
+  EXPECT_EQ(LeftOut(script),
+            (std::vector<std::string>{"ADDREG1", "ADDREG2", "ADDREG3", "ADDREG4", "ADDREG5",
+                                      "ADDREG6", "ADDREG7", "ADDREG8", "ADDREG9", "DELREG1",
+                                      "DELREG2", "DELREG3", "DELREG4"}));
+  std::vector<std::string> reasons;
+  for (const LeftOutEntry& entry : script.leftOut) reasons.push_back(entry.reason);
+  EXPECT_EQ(reasons[0], "ADDREG1_VALUE holds a control character");
+  EXPECT_EQ(reasons[1], "ADDREG2_SUBKEY holds a control character");
+  EXPECT_EQ(reasons[2], "root \"HKEY_CURRENT_USER\" is not HKCR, HKCU, HKLM, HKU or HKR");
+  EXPECT_EQ(reasons[3], "flags \"0x10001 junk\" are not a number the installer reads");
+  EXPECT_EQ(reasons[5], "ADDREG6_VALUE holds ';', which would start a comment");
+  EXPECT_EQ(reasons[6], "ADDREG7_VALUE ends with '\\', which would join the next line");
+  EXPECT_EQ(reasons[7], "a deletion without a subkey would delete the whole of HKCU");
+  EXPECT_EQ(reasons[8], "ADDREG9_VALUE is longer than 260 characters");
+  EXPECT_EQ(reasons[9], "a deletion without a subkey would delete the whole of HKLM");
+  EXPECT_EQ(reasons[12], "DELREG4_ENTRYNAME is longer than 259 characters");
 }
 
-TEST(ComposeRegistryScript, ValuesOverTheirLimitLeaveTheirEntryOut) {
+// Only indexes whose keys are there are visited, in rising order and once,
+// with the keys the index walk would read: a count of 4294967295 with two
+// entries takes no longer than two entries.
+TEST(ComposeRegistryScript, VisitsOnlyTheEntriesPresent) {
   TempDir dir;
-  std::string long260(260, 'v'), long259(259, 'n');
-  std::string fits = "ADDREG1_ROOT=HKCU\nADDREG1_SUBKEY=" + long260 + "\nADDREG1_ENTRYNAME=" +
-                     long259 + "\nADDREG1_FLAGS=" + long259 + "\nADDREG1_VALUE=" + long260 + "\n";
-  EXPECT_EQ(ComposeFrom(dir, fits, 1, 0),
-            std::string(kHeader) + "AddReg = Add.reg\n\n[Add.reg]\nHKCU, \"" + long260 +
-                "\",\"" + long259 + "\"," + long259 + "," + long260 + "\n");
-
-  std::string script = ComposeFrom(dir,
-      "ADDREG1_VALUE=" + long260 + "x\nADDREG2_ROOT=HKCU\nADDREG3_FLAGS=" + long259 + "x\n"
-      "DELREG1_ENTRYNAME=" + long259 + "x\nDELREG2_SUBKEY=S\n",
-      3, 2);
-  EXPECT_EQ(script, std::string(kHeader) +
-                        "AddReg = Add.reg\nDelReg = Del.reg\n\n[Add.reg]\nHKCU, \"\",\"\",,\n"
-                        "\n[Del.reg]\n, \"S\",\"\"\n");
+  const auto started = std::chrono::steady_clock::now();
+  const RegistryScript script = ComposeFrom(dir,
+      "ADDREG=4294967295\nDELREG=4294967295\n"
+      "addreg4294967295_root=HKLM\nADDREG4294967295_VALUE=last\n"
+      "ADDREG010_ROOT=HKCU\nADDREG10_ROOT=HKCU\nADDREG10_SUBKEY=S\n"
+      "ADDREG4294967296_ROOT=HKCU\nADDREG0_ROOT=HKCU\nADDREG3_ROOTS=HKCU\n"
+      "DELREG7_ROOT=HKCU\nDELREG7_SUBKEY=S\nDELREG7_VALUE=ignored\n",
+      4294967295u, 4294967295u);
+  const auto elapsed = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(script.text, std::string(kHeader) +
+                             "AddReg = Add.reg\nDelReg = Del.reg\n\n[Add.reg]\n"
+                             "HKCU, \"S\",\"\",,\"\"\n"
+                             "HKLM, \"\",\"\",,\"last\"\n"
+                             "\n[Del.reg]\n"
+                             "HKCU, \"S\",\"\"\n");
+  EXPECT_TRUE(script.leftOut.empty());
+  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  // Beyond the count nothing is read.
+  EXPECT_EQ(ComposeFrom(dir, "ADDREG2_ROOT=HKCU\nADDREG2_SUBKEY=S\n", 1, 0).text,
+            std::string(kHeader) + kAddOnly);
 }
 
 // A scratch TEMP and SystemRoot, with the stand-in as the installer when
@@ -155,7 +233,7 @@ TEST_F(RunRegistryScriptTest, InstallerRunsOnAFreshCrLfScriptThatIsThenDeleted) 
       {"arg", dir_.WinPath("temp") + "\\AddDel.inf"},
       {"copy",
        "[Version]\r\nsignature=\"$CHICAGO$\"\r\n\r\n[DefaultInstall]\r\nAddReg = Add.reg\r\n"
-       "\r\n[Add.reg]\r\nHKCU, \"S\",\"\",,\r\n"},
+       "\r\n[Add.reg]\r\nHKCU, \"S\",\"\",,\"\"\r\n"},
   };
   EXPECT_EQ(Record(), expected);
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/indexed_keys.h"
 #include "core/path_table.h"
 #include "core/settings.h"
 #include "core/setup_command.h"
@@ -38,8 +39,7 @@ namespace {
 const char kHelperImageName[] = "Ormlatch.exe";
 const char kStartMenuSource[] = "c:\\Tessik Halvern Wireless";
 const char kStartMenuFolder[] = "Tessik Halvern Wireless";
-// Counts above this are not walked entry by entry: the launcher would, but
-// listing them would not help anyone.
+// Counts above this are not checked index by index for missing entries.
 constexpr uint32_t kLargestListedCount = 1000;
 // Integers are read through a buffer of this many bytes, terminator included.
 constexpr size_t kIntegerTextSize = 30;
@@ -554,15 +554,16 @@ void Checker::LanguageSwapStep(uint32_t count) {
   const std::string backup = directory + "\\Velquist.bak";
   const std::string copy = directory + "\\Velquist." + Hex4(language);
   uint64_t match = 0;
-  const uint64_t walked = std::min<uint64_t>(count, kLargestListedCount);
+  const std::vector<uint32_t> indexes =
+      PresentEntryIndexes(ReadProfileKeyNames("PARAMS", paths_.iniPath), "INILANG", {""}, count);
   std::string listed;
-  for (uint64_t index = 1; index <= walked; ++index) {
+  for (size_t i = 0; i < indexes.size(); ++i) {
     const uint32_t entry =
-        ReadProfileInt("PARAMS", ("INILANG" + Number(index)).c_str(), 0, paths_.iniPath);
-    if (entry == language && match == 0) match = index;
-    if (index <= 20) listed += " " + Number(entry) + " (0x" + Hex4(entry) + ")";
+        ReadProfileInt("PARAMS", ("INILANG" + Number(indexes[i])).c_str(), 0, paths_.iniPath);
+    if (entry == language && match == 0) match = indexes[i];
+    if (i < 20) listed += " " + Number(entry) + " (0x" + Hex4(entry) + ")";
   }
-  const std::string entries = "    INILANG entries:" + listed + (walked > 20 ? " ..." : "");
+  const std::string entries = "    INILANG entries:" + listed + (indexes.size() > 20 ? " ..." : "");
   const std::string system = "the system language is " + Number(language) + " (0x" + Hex4(language) + ")";
   if (match == 0) {
     r_.Line("- language swap: does not run: " + system + ", which no INILANG entry lists");
@@ -608,7 +609,7 @@ void Checker::CountedEntries(const char* countKey, uint32_t count,
   }
   if (count > kLargestListedCount && count > highest) {
     r_.Warn(std::string(countKey) + " is " + Number(count) + ", far more than the " +
-            Number(present.size()) + " entries present; the launcher reads every one of them");
+            Number(present.size()) + " entries present");
     return;
   }
   std::vector<uint64_t> missing;
@@ -704,13 +705,15 @@ void Checker::RegistryStep(uint32_t adds, uint32_t deletes) {
   }
   const std::string scriptPath = std::string(temp) + "\\AddDel.inf";
   r_.Line("- registry script: runs after setup: writes " + scriptPath + " (CR LF line ends):");
-  if (adds > kLargestListedCount || deletes > kLargestListedCount) {
-    r_.Line("    (not composed here: the counts are far larger than the entries present)");
-  } else {
-    std::istringstream script(ComposeRegistryScript(paths_.iniPath, adds, deletes));
-    std::string line;
-    while (std::getline(script, line)) r_.Line("    | " + line);
-  }
+  const RegistryScript script = ComposeRegistryScript(paths_.iniPath, adds, deletes);
+  std::istringstream lines(script.text);
+  std::string line;
+  while (std::getline(lines, line)) r_.Line("    | " + line);
+  for (const LeftOutEntry& entry : script.leftOut)
+    r_.Warn(entry.entry + " is left out of the script: " + entry.reason);
+  for (const WholeKeyDeletion& deletion : script.wholeKeyDeletions)
+    r_.Line("    " + deletion.entry + " deletes the whole key " + deletion.key +
+            ", with everything under it (no value name given)");
   if (scriptPath.size() >= kPathBufferSize) {
     r_.Warn("the script path in TEMP is longer than 260 characters: the launcher would end there");
     return;
