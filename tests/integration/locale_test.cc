@@ -56,10 +56,9 @@ TEST(LanguageSwap, SetupSeesTheCopyForTheSystemLanguage) {
   EXPECT_EQ(package.dir().Read("pkg/Velquist.0411"), "ja");
 }
 
-// A registry script that cannot be written ends the run at once: the restore
-// does not run, and the swapped state stays for later runs, which neither
-// swap nor restore.
-TEST(LanguageSwap, EarlyEndLeavesTheSwapInPlace) {
+// A registry script that cannot be written ends the run early, but the
+// package's own file is put back first, so later runs swap again.
+TEST(LanguageSwap, EarlyEndStillPutsTheSwapBack) {
   ScopedLocale japanese("ja_JP.UTF-8");
   LauncherPackage package;
   package.Write("Velquist.ini", "own");
@@ -68,12 +67,11 @@ TEST(LanguageSwap, EarlyEndLeavesTheSwapInPlace) {
   RunOptions options = WatchingConfig(package);
   // TEMP names a directory that does not exist.
   options.env.emplace_back("TEMP", UnderWine() ? package.WinPath("none") : package.Path("none"));
-  EXPECT_EQ(package.Run(options).status, 1);
-  EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "ja");
-  EXPECT_EQ(package.dir().Read("pkg/Velquist.bak"), "own");
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(package.Run(options).status, 1);
+    EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "own");
+    EXPECT_FALSE(fs::exists(package.Path("Velquist.bak")));
+  }
   EXPECT_FALSE(fs::exists(package.Path("none")));
-
-  EXPECT_EQ(package.Run(options).status, 1);
   EXPECT_EQ(package.Copies(), (std::vector<std::string>{"ja", "ja"}));
-  EXPECT_EQ(package.dir().Read("pkg/Velquist.bak"), "own");
 }

@@ -80,8 +80,136 @@ TEST(RegistryScript, ListedChangesAreInstalledAndTheScriptDeleted) {
     EXPECT_EQ(copies[0],
               "[Version]\r\nsignature=\"$CHICAGO$\"\r\n\r\n[DefaultInstall]\r\n"
               "AddReg = Add.reg\r\nDelReg = Del.reg\r\n\r\n[Add.reg]\r\n"
-              "HKCU, \"" + key + "\",\"Added\",0x00000000,hello\r\n"
+              "HKCU, \"" + key + "\",\"Added\",0x00000000,\"hello\"\r\n"
               "HKLM, \"" + key + "\",\"Count\",0x00010001,42\r\n\r\n[Del.reg]\r\n"
               "HKCU, \"" + key + "\",\"Old\"\r\nHKLM, \"" + key + "\",\"Old\"\r\n");
+  }
+}
+
+namespace {
+
+// The "TYPE    data" that `reg query` shows for value `name`, or "missing".
+std::string QueriedValue(const std::string& query, const std::string& name) {
+  const std::string start = "    " + name + "    ";
+  for (size_t pos = 0; pos < query.size();) {
+    size_t end = query.find("\r\n", pos);
+    if (end == std::string::npos) end = query.size();
+    if (query.compare(pos, start.size(), start) == 0)
+      return query.substr(pos + start.size(), end - pos - start.size());
+    pos = end + 2;
+  }
+  return "missing";
+}
+
+// Keys of the test's own under HKCU and HKLM, made before the run.
+void ImportKeys(const LauncherPackage& package, const std::string& text) {
+  package.Write("before.reg", "REGEDIT4\r\n\r\n" + text);
+  int status = -1;
+  RunWineCommand({"reg", "import", package.WinPath("before.reg")}, &status);
+  ASSERT_EQ(status, 0);
+}
+
+RunOptions RegistryRun(const LauncherPackage& package) {
+  fs::create_directories(package.Path("temp"));
+  RunOptions options;
+  if (UnderWine()) {
+    options.env = {{"TEMP", package.WinPath("temp")}};
+  } else {
+    fs::create_directories(package.Path("windows/System32"));
+    package.InstallStandin("windows/System32/rundll32.exe");
+    options.env = {{"TEMP", package.Path("temp")}, {"SystemRoot", package.Path("windows")}};
+  }
+  return options;
+}
+
+}  // namespace
+
+// Values that are INF syntax land as written; each hazard leaves out only
+// its own entry, gets a log line, and the rest of the registry is untouched.
+TEST(RegistryScript, HazardsLandAsWrittenOrLeaveOnlyTheirOwnEntry) {
+  LauncherPackage package;
+  const std::string stamp = std::to_string(NowMs());
+  const std::string key = "Software\\LocregHazard" + stamp;
+  const std::string canary = "Software\\LocregCanary" + stamp;
+  const std::string gone = "Software\\LocregGone" + stamp;
+  auto add = [](int n, const std::string& root, const std::string& subkey,
+                const std::string& name, const std::string& flags, const std::string& value) {
+    const std::string k = "ADDREG" + std::to_string(n);
+    return k + "_ROOT=" + root + "\n" + k + "_SUBKEY=" + subkey + "\n" + k + "_ENTRYNAME=" +
+           name + "\n" + k + "_FLAGS=" + flags + "\n" + k + "_VALUE=" + value + "\n";
+  };
+  package.WriteIni("[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
+                   "\nADDREG=11\nDELREG=4\n" +
+                   add(1, "HKCU", key, "Dir", "0", "C:\\Program Files\\Vendor\\") +
+                   add(2, "HKCU", key, "Paths", "0", "C:\\a;C:\\b") +
+                   add(3, "HKCU", key, "Plain", "", "one,two") +
+                   add(4, "HKCU", key, "Say \"hi\"", "0x00020000", "say \"hi\" now") +
+                   add(5, "hkcu", key, "Multi", "0x00010000", "one,two") +
+                   add(6, "HKCU", key, "Dword", "0x00010001", "7") +
+                   add(7, "HKCU", key, "CtrlZ", "0", "a\x1a" "b") +
+                   add(8, "HKCU", key, "Semi", "0x00010001", "1;2") +
+                   add(9, "HKCU", key, "Long", "0", "\"" + std::string(261, 'v') + "\"") +
+                   add(10, "HKCU", key, "Percent", "0", "100%%") +
+                   add(11, "HKCU", key, "After", "0", "last") +
+                   "DELREG1_ROOT=HKCU\n"
+                   "DELREG2_ROOT=HKLM\nDELREG2_SUBKEY=\\\n"
+                   "DELREG3_ROOT=HKLM\nDELREG3_SUBKEY=" + gone + "\n"
+                   "DELREG4_ROOT=HKEY_LOCAL_MACHINE\nDELREG4_SUBKEY=" + canary + "\n");
+  if (UnderWine()) {
+    ImportKeys(package, "[HKEY_CURRENT_USER\\" + canary + "]\r\n\"c\"=\"1\"\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\" + canary + "]\r\n\"c\"=\"1\"\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\" + gone + "\\Sub]\r\n\"g\"=\"1\"\r\n");
+  }
+  EXPECT_EQ(package.Run(RegistryRun(package)).status, 1);
+  EXPECT_FALSE(fs::exists(package.Path("temp/AddDel.inf")));
+
+  const std::string log = package.dir().Read("pkg/run.log");
+  for (const char* entry : {"ADDREG7", "ADDREG8", "ADDREG9", "DELREG1", "DELREG2", "DELREG4"})
+    EXPECT_NE(log.find(std::string("registry: ") + entry + " left out: "), std::string::npos)
+        << entry << "\n" << log;
+  EXPECT_NE(log.find("registry: ADDREG9 left out: ADDREG9_VALUE is longer than 260 characters"),
+            std::string::npos) << log;
+  if (!UnderWine()) return;
+
+  const std::string values = RunWineCommand({"reg", "query", "HKCU\\" + key});
+  EXPECT_EQ(QueriedValue(values, "Dir"), "REG_SZ    C:\\Program Files\\Vendor\\");
+  EXPECT_EQ(QueriedValue(values, "Paths"), "REG_SZ    C:\\a;C:\\b");
+  EXPECT_EQ(QueriedValue(values, "Plain"), "REG_SZ    one,two");
+  EXPECT_EQ(QueriedValue(values, "Say \"hi\""), "REG_EXPAND_SZ    say \"hi\" now");
+  EXPECT_EQ(QueriedValue(values, "Multi"), "REG_MULTI_SZ    one\\0two");
+  EXPECT_EQ(QueriedValue(values, "Dword"), "REG_DWORD    0x7");
+  EXPECT_EQ(QueriedValue(values, "Percent"), "REG_SZ    100%");
+  EXPECT_EQ(QueriedValue(values, "After"), "REG_SZ    last");
+  for (const char* name : {"CtrlZ", "Semi", "Long"})
+    EXPECT_EQ(QueriedValue(values, name), "missing") << name << "\n" << values;
+  for (const char* root : {"HKCU\\", "HKLM\\"}) {
+    EXPECT_EQ(QueriedValue(RunWineCommand({"reg", "query", root + canary}), "c"), "REG_SZ    1")
+        << root;
+  }
+  int status = -1;
+  RunWineCommand({"reg", "query", "HKLM\\" + gone}, &status);
+  EXPECT_NE(status, 0) << "a deletion without a value name deletes the whole key";
+}
+
+// Counts of 4294967295 with two entries each cost what two entries cost.
+TEST(RegistryScript, HugeCountsWithFewEntriesFinishFast) {
+  LauncherPackage package;
+  const std::string key = "Software\\LocregHuge" + std::to_string(NowMs());
+  package.WriteIni("[PARAMS]\nINILANG=4294967295\nINILANG7=1\nINILANG4294967295=2\n"
+                   "ADDREG=4294967295\nDELREG=4294967295\n"
+                   "ADDREG9_ROOT=HKCU\nADDREG9_SUBKEY=" + key + "\nADDREG9_ENTRYNAME=A\nADDREG9_VALUE=a\n"
+                   "ADDREG4294967295_ROOT=HKCU\nADDREG4294967295_SUBKEY=" + key +
+                   "\nADDREG4294967295_ENTRYNAME=B\nADDREG4294967295_VALUE=b\n"
+                   "DELREG3_ROOT=HKCU\nDELREG3_SUBKEY=" + key + "x\nDELREG3_ENTRYNAME=A\n"
+                   "DELREG4294967295_ROOT=HKCU\nDELREG4294967295_SUBKEY=" + key + "x\n");
+  const RunOptions options = RegistryRun(package);
+  const long long started = NowMs();
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_LT(NowMs() - started, 15000);
+  ASSERT_EQ(package.Records().size(), 1u);
+  if (UnderWine()) {
+    const std::string values = RunWineCommand({"reg", "query", "HKCU\\" + key});
+    EXPECT_EQ(QueriedValue(values, "A"), "REG_SZ    a") << values;
+    EXPECT_EQ(QueriedValue(values, "B"), "REG_SZ    b") << values;
   }
 }
