@@ -128,11 +128,18 @@ TEST(LauncherCheck, ShowsTheRegistryScriptAndInstallerCommand) {
   SetEnv("TEMP", dir.WinPath("temp"));
   SetEnv("SystemRoot", dir.WinPath("windows"));
   const Checked checked = Check(dir,
-      "[PARAMS]\nADDREG=1\nADDREG1_ROOT=HKLM\nADDREG1_SUBKEY=Software\\Demo\n"
-      "ADDREG1_ENTRYNAME=Version\nADDREG1_FLAGS=0x00010001\nADDREG1_VALUE=7\n");
-  EXPECT_EQ(checked.status, kCheckClean) << checked.report;
+      "[PARAMS]\nADDREG=2\nADDREG1_ROOT=HKLM\nADDREG1_SUBKEY=Software\\Demo\n"
+      "ADDREG1_ENTRYNAME=Version\nADDREG1_FLAGS=0x00010001\nADDREG1_VALUE=7\n"
+      "ADDREG2_ROOT=HKEY_LOCAL_MACHINE\nADDREG2_SUBKEY=S\n"
+      "DELREG=1\nDELREG1_ROOT=HKCU\nDELREG1_SUBKEY=Software\\Old\n");
+  EXPECT_EQ(checked.status, kCheckWarnings) << checked.report;
+  EXPECT_TRUE(checked.Has("ADDREG2 is left out of the script: root \"HKEY_LOCAL_MACHINE\" is not"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("DELREG1 deletes the whole key HKCU\\Software\\Old, with everything"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("    | [Del.reg]\n    | HKCU, \"Software\\Old\",\"\"\n")) << checked.report;
   EXPECT_TRUE(checked.Has("writes " + dir.WinPath("temp") + "\\AddDel.inf")) << checked.report;
-  EXPECT_TRUE(checked.Has("    | [DefaultInstall]\n    | AddReg = Add.reg\n")) << checked.report;
+  EXPECT_TRUE(checked.Has("    | [DefaultInstall]\n    | AddReg = Add.reg\n    | DelReg = Del.reg\n")) << checked.report;
   EXPECT_TRUE(checked.Has("    | HKLM, \"Software\\Demo\",\"Version\",0x00010001,7\n"))
       << checked.report;
   EXPECT_TRUE(checked.Has("then runs: " + dir.WinPath("windows") +
