@@ -80,7 +80,7 @@ const char* RegistryOutcomeText(RegistryScriptOutcome outcome) {
     case RegistryScriptOutcome::kSkipped: return "nothing to do (TEMP unset, or ADDREG and DELREG 0)";
     case RegistryScriptOutcome::kInstallerRun: return "script installed and deleted";
     case RegistryScriptOutcome::kInstallerNotStarted: return "installer not started; script deleted";
-    case RegistryScriptOutcome::kScriptNotWritten: return "script not written: the launcher ends after the restore";
+    case RegistryScriptOutcome::kScriptNotWritten: return "script not written: the launcher ends here";
   }
   return "";
 }

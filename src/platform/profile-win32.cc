@@ -23,7 +23,7 @@ std::vector<std::string> ReadProfileKeyNames(const char* section, const char* fi
   for (;;) {
     length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(),
                                       static_cast<DWORD>(buffer.size()), file);
-    if (length + 2 < buffer.size() || buffer.size() >= (1u << 30)) break;
+    if (length + 2 < buffer.size() || buffer.size() >= (1u << 26)) break;
     buffer.assign(buffer.size() * 4, '\0');
   }
   // Walked by the length returned, not to the first empty name: a key with
