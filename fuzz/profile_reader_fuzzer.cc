@@ -1,8 +1,10 @@
 // Any file's bytes through the profile reader: no crash and no read past the
 // input; a value read into a small buffer is a cut of the value read into a
-// large one; the default comes back only when the key is missing.
+// large one; the default comes back only when the key is missing; a key
+// that is found is listed among its section's keys.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -31,6 +33,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       value = value.substr(1, value.size() - 2);
   }
   if (std::string(whole) != (found ? value : std::string(kDefault))) std::abort();
+
+  // Every key the lookup finds is in the section's key list, so entries
+  // found from that list are all the entries there are. (Comment lines are
+  // left out of the list; no counted key starts with ';'.)
+  if (found) {
+    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a'; };
+    std::string wanted = key.c_str();
+    while (!wanted.empty() && blank(wanted.back())) wanted.pop_back();
+    wanted.erase(0, std::find_if_not(wanted.begin(), wanted.end(), blank) - wanted.begin());
+    bool listed = wanted[0] == ';';
+    for (const std::string& name : ProfileKeyNamesFromText(contents, section.c_str())) {
+      listed = listed || (name.size() == wanted.size() &&
+                          std::equal(name.begin(), name.end(), wanted.begin(),
+                                     [&](char a, char b) { return fold(a) == fold(b); }));
+    }
+    if (!listed) std::abort();
+  }
 
   for (unsigned long bufferSize : {1ul, 2ul, 5ul, 64ul, 261ul}) {
     char cut[261];
