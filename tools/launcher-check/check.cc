@@ -622,7 +622,7 @@ void Checker::CountedEntries(const char* countKey, uint32_t count,
     if (missing.size() > 10) list += ", ...";
     r_.Warn(std::string(countKey) + " is " + Number(count) + ", but entr" +
             (missing.size() == 1 ? "y " : "ies ") + list + " " + (missing.size() == 1 ? "is" : "are") +
-            " missing (read as empty)");
+            " missing (nothing is read for them)");
   }
   for (uint64_t index : present) {
     if (index > count)
