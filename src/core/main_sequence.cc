@@ -37,6 +37,20 @@ std::string SwitchOff(const char* key, uint32_t value) {
   return std::string("not run: ") + key + " is " + Number(value) + ", not 1";
 }
 
+std::string WaitedForText(const ChildProcess& setup, uint32_t waitAll) {
+  const std::string own = "waited for setup's own process only";
+  switch (setup.treeWatch) {
+    case TreeWatch::kNotAsked: return own + " (WAITALL is " + Number(waitAll) + ", not 1)";
+    case TreeWatch::kWatched: return "waited for setup and every process started from it";
+    case TreeWatch::kNoJobObjects: return own + ": this Windows has no job objects";
+    case TreeWatch::kNotInJob:
+      return own + ": setup could not be put in a job of its own (error " +
+             Number(setup.treeError) + "; the launcher may run in a job already)";
+    case TreeWatch::kNoSubreaper: return own + ": the kernel cannot make the launcher a subreaper";
+  }
+  return own;
+}
+
 // Starts the setup program and waits for it. A setup path or command that
 // does not fit its buffer starts nothing, as a missing program would.
 SetupRun RunSetupProgram(const char* modulePath, const LauncherSettings& settings,
@@ -54,7 +68,9 @@ SetupRun RunSetupProgram(const char* modulePath, const LauncherSettings& setting
     return run;
   }
   ChildProcess setup;
-  if (!StartProcess(command, &setup)) {
+  const bool started = IsSwitchOn(settings.WAITALL) ? StartProcessTree(command, &setup)
+                                                    : StartProcess(command, &setup);
+  if (!started) {
     LogStep(log, "setup", "not started: cannot start \"" + std::string(command) + "\"");
     return run;
   }
@@ -64,7 +80,8 @@ SetupRun RunSetupProgram(const char* modulePath, const LauncherSettings& setting
   run.exitCode = setup.exitCode;
   LogStep(log, "setup",
           "ran \"" + std::string(command) + "\", exit code " +
-              (setup.exitCodeKnown ? Number(setup.exitCode) : std::string("unknown")));
+              (setup.exitCodeKnown ? Number(setup.exitCode) : std::string("unknown")) +
+              "; " + WaitedForText(setup, settings.WAITALL));
   return run;
 }
 

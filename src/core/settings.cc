@@ -32,5 +32,6 @@ LauncherSettings ReadLauncherSettings(const char* iniPath) {
   settings.logFileTooLong = length >= kPathBufferSize;
   if (!settings.logFileTooLong) std::memcpy(settings.LOGFILE, logFile, length + 1);
   settings.PASSEXITCODE = ReadProfileInt(kSectionParams, "PASSEXITCODE", 0, iniPath);
+  settings.WAITALL = ReadProfileInt(kSectionParams, "WAITALL", 0, iniPath);
   return settings;
 }

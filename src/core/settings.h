@@ -31,6 +31,9 @@ struct LauncherSettings {
   // than written to some other file under a cut name.
   bool logFileTooLong;
   uint32_t PASSEXITCODE;
+  // Exactly 1: the launcher waits for every process setup starts, and those
+  // they start, not only for setup's own process.
+  uint32_t WAITALL;
 };
 
 // Reads the up-front keys from `iniPath`; anything missing takes its default.

@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,6 +74,30 @@ bool StartProcess(const char* commandLine, ChildProcess* child) {
   return true;
 }
 
+namespace {
+
+// A subreaper inherits the orphans of its descendants instead of init, so
+// every process of the child's tree ends up as a child of the launcher
+// before its parent can be reaped.
+bool SetSubreaper(bool on) {
+#ifdef PR_SET_CHILD_SUBREAPER
+  return prctl(PR_SET_CHILD_SUBREAPER, on ? 1 : 0, 0, 0, 0) == 0;
+#else
+  (void)on;
+  return false;
+#endif
+}
+
+}  // namespace
+
+bool StartProcessTree(const char* commandLine, ChildProcess* child) {
+  const bool watched = SetSubreaper(true);
+  child->treeWatch = watched ? TreeWatch::kWatched : TreeWatch::kNoSubreaper;
+  if (StartProcess(commandLine, child)) return true;
+  if (watched) SetSubreaper(false);
+  return false;
+}
+
 void WaitForProcessEnd(ChildProcess* child) {
   int status = 0;
   pid_t ended;
@@ -81,4 +106,11 @@ void WaitForProcessEnd(ChildProcess* child) {
   child->exitCodeKnown = ended > 0 && WIFEXITED(status);
   child->exitCode = child->exitCodeKnown ? static_cast<uint32_t>(WEXITSTATUS(status)) : 0;
   child->handle = 0;
+  if (child->treeWatch != TreeWatch::kWatched) return;
+  // The launcher has no other children while setup runs: whatever is left
+  // is setup's tree, and it is gone when there is no child to wait for.
+  int ignored;
+  while (waitpid(-1, &ignored, 0) > 0 || errno == EINTR) {
+  }
+  SetSubreaper(false);
 }

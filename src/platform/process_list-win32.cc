@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/library_entry.h"
+
 namespace {
 
 // The entry points as the libraries export them; the table's functions
@@ -25,12 +27,6 @@ ProcessWalkEntry process32FirstEntry;
 ProcessWalkEntry process32NextEntry;
 ModuleWalkEntry module32FirstEntry;
 ModuleWalkEntry module32NextEntry;
-
-template <typename Entry>
-Entry LookUp(HMODULE library, const char* name) {
-  FARPROC found = GetProcAddress(library, name);
-  return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(found));
-}
 
 HANDLE ToWin(SystemHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 SystemHandle FromWin(HANDLE handle) { return reinterpret_cast<SystemHandle>(handle); }

@@ -92,4 +92,15 @@ class LauncherPackage {
 
 long long NowMs();
 
+// Sets the host locale for the launcher's runs (Wine takes its system
+// language from it) and puts the previous one back.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name);
+  ~ScopedLocale();
+
+ private:
+  std::optional<std::string> old_;
+};
+
 #endif

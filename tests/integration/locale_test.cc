@@ -14,25 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Sets the host locale for the launcher's runs (Wine takes its system
-// language from it) and puts the previous one back.
-class ScopedLocale {
- public:
-  explicit ScopedLocale(const char* name) {
-    if (const char* old = std::getenv("LC_ALL")) old_ = old;
-    setenv("LC_ALL", name, 1);
-  }
-  ~ScopedLocale() {
-    if (old_)
-      setenv("LC_ALL", old_->c_str(), 1);
-    else
-      unsetenv("LC_ALL");
-  }
-
- private:
-  std::optional<std::string> old_;
-};
-
 RunOptions WatchingConfig(const LauncherPackage& package) {
   RunOptions options;
   options.env = {{"STANDIN_COPY", UnderWine() ? package.WinPath("Velquist.ini")

@@ -6,8 +6,10 @@
 //   copy <contents, hex>        (of the file STANDIN_COPY_<NAME> or STANDIN_COPY names;
 //                                "copy missing" when it cannot be read)
 //   end <ms since epoch>
-// STANDIN_SLEEP_MS makes it wait that long before it ends; STANDIN_EXIT_CODE
-// is the status it ends with (default 0).
+// STANDIN_SLEEP_MS makes it wait that long before it ends; STANDIN_EXIT_CODE(_<NAME>)
+// is the status it ends with (default 0). STANDIN_SPAWN(_<NAME>) names a
+// program it starts first and does not wait for; STANDIN_DELAY_MS(_<NAME>)
+// makes it wait that long before it reads the copy.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <spawn.h>
+extern char** environ;
 #endif
 
 #include "support/hex.h"
@@ -41,16 +46,34 @@ std::string OwnPath() {
 #endif
 }
 
-// STANDIN_COPY_<NAME> (the program's own name without extension, in upper
-// case) names the file to record for this copy of the stand-in; failing that,
-// STANDIN_COPY does, for every copy.
-const char* CopyRequest() {
+// <VARIABLE>_<NAME> (the program's own name without extension, in upper
+// case) sets a request for this copy of the stand-in; failing that,
+// <VARIABLE> does, for every copy.
+const char* Request(const char* variable) {
   std::string stem = std::filesystem::path(OwnPath()).stem().string();
   for (char& c : stem) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
   }
-  if (const char* own = std::getenv(("STANDIN_COPY_" + stem).c_str())) return own;
-  return std::getenv("STANDIN_COPY");
+  if (const char* own = std::getenv((std::string(variable) + "_" + stem).c_str())) return own;
+  return std::getenv(variable);
+}
+
+void StartWithoutWaiting(const char* program) {
+#ifdef _WIN32
+  std::string line = std::string("\"") + program + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &info)) {
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+#else
+  char* argv[] = {const_cast<char*>(program), nullptr};
+  pid_t pid;
+  posix_spawn(&pid, program, nullptr, nullptr, argv, environ);
+#endif
 }
 
 }  // namespace
@@ -65,7 +88,11 @@ int main(int argc, char** argv) {
   std::fprintf(out, "cmdline %s\n", HexEncode(GetCommandLineA()).c_str());
 #endif
   for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", HexEncode(argv[i]).c_str());
-  if (const char* copy = CopyRequest()) {
+  std::fflush(out);
+  if (const char* program = Request("STANDIN_SPAWN")) StartWithoutWaiting(program);
+  if (const char* delayMs = Request("STANDIN_DELAY_MS"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delayMs)));
+  if (const char* copy = Request("STANDIN_COPY")) {
     std::ifstream in(copy, std::ios::binary);
     std::ostringstream contents;
     contents << in.rdbuf();
@@ -79,6 +106,6 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(sleepMs)));
   std::fprintf(out, "end %lld\n", NowMs());
   std::fclose(out);
-  const char* exitCode = std::getenv("STANDIN_EXIT_CODE");
+  const char* exitCode = Request("STANDIN_EXIT_CODE");
   return exitCode != nullptr ? static_cast<int>(std::strtoul(exitCode, nullptr, 10)) : 0;
 }

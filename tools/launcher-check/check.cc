@@ -671,9 +671,18 @@ void Checker::CheckSetup() {
     r_.Line("    no such program: nothing would be started, and the launcher goes on without waiting");
     r_.Warn(std::string("DEFAULTCMD \"") + settings_.DEFAULTCMD + "\" names no existing file in " +
             paths_.exeDirectory);
-  } else {
-    r_.Line("    runs " + program + ", and the launcher waits for it to end");
+    return;
   }
+  r_.Line("    runs " + program + ", and the launcher waits for it to end");
+  if (!IsSwitchOn(settings_.WAITALL)) {
+    r_.Line("    the wait is for the setup program's own process, not for what it starts; " +
+            SwitchReason("PARAMS", "WAITALL", settings_.WAITALL));
+    return;
+  }
+  r_.Line("    the wait lasts until the setup program and every process started from it have ended");
+  if (IsSwitchOn(settings_.TERMINATEORMLATCH))
+    r_.Warn(std::string("WAITALL and TERMINATEORMLATCH are both 1: if setup leaves ") +
+            kHelperImageName + " running, the launcher waits for it for ever");
 }
 
 void Checker::CheckPause() {

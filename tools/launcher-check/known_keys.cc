@@ -48,6 +48,7 @@ const KnownKey kKnownKeys[] = {
     {"PARAMS", "CHECKSTARTPROGRAM", KeyKind::kSwitch, 0},
     {"PARAMS", "LOGFILE", KeyKind::kText, 260},
     {"PARAMS", "PASSEXITCODE", KeyKind::kSwitch, 0},
+    {"PARAMS", "WAITALL", KeyKind::kSwitch, 0},
 };
 const size_t kKnownKeyCount = sizeof(kKnownKeys) / sizeof(kKnownKeys[0]);
 
