@@ -54,6 +54,19 @@ TEST(LauncherCheck, PlainConfigurationHasNothingToWarnAbout) {
   EXPECT_TRUE(checked.Has("exit status: 1")) << checked.report;
 }
 
+TEST(LauncherCheck, ShowsWhatTheSetupWaitCovers) {
+  TempDir dir;
+  dir.Write("Quorle.exe", "MZ");
+  EXPECT_TRUE(Check(dir, "[PARAMS]\n").Has("not for what it starts; WAITALL is not set"));
+  const Checked whole = Check(dir, "[PARAMS]\nWAITALL=1\n");
+  EXPECT_EQ(whole.status, kCheckClean) << whole.report;
+  EXPECT_TRUE(whole.Has("every process started from it have ended")) << whole.report;
+  // A helper that setup leaves running would hold the launcher for ever.
+  const Checked helper = Check(dir, "[PARAMS]\nWAITALL=1\nTERMINATEORMLATCH=1\n");
+  EXPECT_EQ(helper.status, kCheckWarnings) << helper.report;
+  EXPECT_TRUE(helper.Has("WAITALL and TERMINATEORMLATCH are both 1")) << helper.report;
+}
+
 TEST(LauncherCheck, UnreadableConfigurationIsStatusTwo) {
   TempDir dir;
   CheckRequest request;
