@@ -1,5 +1,7 @@
 #include "platform/ansi_text.h"
 
+#include "platform/utf8_text.h"
+
 const char* FindLastAnsiChar(const char* text, char ch) {
   const char* found = nullptr;
   for (const char* p = text; *p != '\0'; ++p) {
@@ -11,4 +13,11 @@ const char* FindLastAnsiChar(const char* text, char ch) {
     }
   }
   return found;
+}
+
+bool Utf8ToAnsi(const std::string& utf8, std::string* ansi) {
+  std::u16string unicode;
+  const bool wellFormed = DecodeUtf8(utf8, &unicode);
+  const bool lossless = UnicodeToAnsi(unicode, ansi);
+  return wellFormed && lossless;
 }

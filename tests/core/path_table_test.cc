@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/ansi_text.h"
+#include "support/code_page_locale.h"
 
 namespace {
 
@@ -104,11 +105,7 @@ TEST(DeriveStartupPaths, PathsThatWouldNotFitStayEmpty) {
 }
 
 TEST(DeriveStartupPaths, TrailByteOfADoubleByteCharacterIsNoSeparator) {
-#ifndef _WIN32
-  const char* saved = std::getenv("LC_ALL");
-  std::string restore = saved != nullptr ? saved : "";
-  setenv("LC_ALL", "ja_JP.UTF-8", 1);
-#endif
+  CodePageLocale locale("ja_JP.SJIS");
   if (!IsAnsiLeadByte(0x95)) GTEST_SKIP() << "the ANSI code page has no lead bytes";
   PathTable table;
   OsVersion version = Nt(5, 0);
@@ -119,7 +116,4 @@ TEST(DeriveStartupPaths, TrailByteOfADoubleByteCharacterIsNoSeparator) {
   // A trail byte 0x2E is no dot either.
   DeriveStartupPathsFrom("D:\\a.b\\x\x81.", &version, &table);
   EXPECT_STREQ(table.iniPath, "D:\\a.ini");
-#ifndef _WIN32
-  if (saved != nullptr) setenv("LC_ALL", restore.c_str(), 1); else unsetenv("LC_ALL");
-#endif
 }
