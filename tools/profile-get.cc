@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/profile.h"
@@ -18,12 +19,106 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: profile-get [--int] [--default TEXT] [--size N] FILE SECTION KEY\n"
+      "       profile-get --batch QUERIES\n"
       "Prints the value of KEY in [SECTION] of FILE as the launcher reads it.\n"
       "  --int           read the value as an integer, printed unsigned\n"
       "  --default TEXT  value for a missing key (default: empty, or 0)\n"
-      "  --size N        string buffer size in bytes (default 261)\n",
+      "  --size N        string buffer size in bytes (default 261)\n"
+      "  --batch QUERIES answers every line of the file QUERIES, one line each:\n"
+      "                    s SIZE SECTION KEY DEFAULT FILE -> LENGTH BUFFER\n"
+      "                    i DEFAULT SECTION KEY FILE      -> VALUE\n"
+      "                  SECTION, KEY, DEFAULT and BUFFER are hex bytes, \"-\" for\n"
+      "                  none (no KEY lists the section's keys); BUFFER is all\n"
+      "                  SIZE bytes, those the reader left untouched included\n",
       stderr);
   return 2;
+}
+
+// A hex field of a batch query; "-" stands for a null pointer.
+bool DecodeField(const std::string& field, std::string* bytes, bool* null) {
+  *null = field == "-";
+  bytes->clear();
+  if (*null) return true;
+  if (field.size() % 2 != 0) return false;
+  for (size_t i = 0; i < field.size(); i += 2) {
+    char* end;
+    const std::string pair = field.substr(i, 2);
+    const long byte = std::strtol(pair.c_str(), &end, 16);
+    if (*end != '\0') return false;
+    bytes->push_back(static_cast<char>(byte));
+  }
+  return true;
+}
+
+// Filled into every batch buffer first, so that bytes the reader did not
+// write show up as such.
+constexpr unsigned char kUntouched = 0xCC;
+
+// One batch query, answered on stdout; false when the line is malformed.
+bool AnswerQuery(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t pos = 0;
+  const bool isString = line.compare(0, 2, "s ") == 0;
+  const size_t fieldCount = isString ? 5 : 4;  // before the file name
+  while (fields.size() < fieldCount) {
+    const size_t blank = line.find(' ', pos);
+    if (blank == std::string::npos) return false;
+    fields.push_back(line.substr(pos, blank - pos));
+    pos = blank + 1;
+  }
+  const std::string file = line.substr(pos);
+  std::string section, key, fallback;
+  bool noSection, noKey, noDefault;
+  if (!DecodeField(fields[2], &section, &noSection) ||
+      !DecodeField(fields[3], &key, &noKey))
+    return false;
+  if (isString) {
+    if (!DecodeField(fields[4], &fallback, &noDefault)) return false;
+    const unsigned long size = std::strtoul(fields[1].c_str(), nullptr, 10);
+    if (size > (1u << 20)) return false;
+    std::vector<char> buffer(size > 0 ? size : 1, static_cast<char>(kUntouched));
+    const unsigned long length =
+        ReadProfileString(noSection ? nullptr : section.c_str(), noKey ? nullptr : key.c_str(),
+                          noDefault ? nullptr : fallback.c_str(), size > 0 ? buffer.data() : nullptr,
+                          size, file.c_str());
+    std::printf("%lu ", length);
+    for (unsigned long i = 0; i < size; ++i)
+      std::printf("%02x", static_cast<unsigned char>(buffer[i]));
+    std::printf("\n");
+  } else if (line.compare(0, 2, "i ") == 0) {
+    const int fallbackValue = std::atoi(fields[1].c_str());
+    std::printf("%lu\n", static_cast<unsigned long>(
+                             ReadProfileInt(noSection ? nullptr : section.c_str(),
+                                            noKey ? nullptr : key.c_str(), fallbackValue,
+                                            file.c_str())));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+int AnswerBatch(const char* queries) {
+  FILE* in = std::fopen(queries, "rb");
+  if (in == nullptr) {
+    std::fprintf(stderr, "profile-get: cannot read %s\n", queries);
+    return 2;
+  }
+  std::string line;
+  int status = 0;
+  for (int c; (c = std::fgetc(in)) != EOF;) {
+    if (c != '\n') {
+      line += static_cast<char>(c);
+      continue;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!AnswerQuery(line)) {
+      std::printf("?\n");
+      status = 2;
+    }
+    line.clear();
+  }
+  std::fclose(in);
+  return status;
 }
 
 }  // namespace
@@ -31,6 +126,7 @@ int Usage() {
 int main(int argc, char** argv) {
   bool asInteger = false;
   const char* defaultValue = nullptr;
+  const char* batch = nullptr;
   unsigned long size = 261;
   std::vector<const char*> positional;
   for (int i = 1; i < argc; ++i) {
@@ -38,6 +134,8 @@ int main(int argc, char** argv) {
       asInteger = true;
     } else if (std::strcmp(argv[i], "--default") == 0 && i + 1 < argc) {
       defaultValue = argv[++i];
+    } else if (std::strcmp(argv[i], "--batch") == 0 && i + 1 < argc) {
+      batch = argv[++i];
     } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
       char* end;
       size = std::strtoul(argv[++i], &end, 10);
@@ -49,11 +147,12 @@ int main(int argc, char** argv) {
       positional.push_back(argv[i]);
     }
   }
-  if (positional.size() != 3) return Usage();
 #ifdef _WIN32
   // Values are printed byte for byte, without CR LF translation.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
+  if (batch != nullptr) return positional.empty() ? AnswerBatch(batch) : Usage();
+  if (positional.size() != 3) return Usage();
   const char* file = positional[0];
   const char* section = positional[1];
   const char* key = positional[2];

@@ -2,85 +2,58 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "platform/ansi_text.h"
+#include "platform/profile_parse.h"
 
 namespace {
 
-// Blanks as the profile parser sees them; 0x1A is an old end-of-file mark.
-bool IsProfileSpace(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
+// A value wrapped in matching quotes is given without them.
+std::string WithoutQuotes(const std::string& value) {
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+    return value.substr(1, value.size() - 2);
+  return value;
 }
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-struct Span {
-  const char* begin;
-  const char* end;
-  bool Empty() const { return begin == end; }
-};
-
-Span Trim(Span s) {
-  while (s.begin < s.end && IsProfileSpace(*s.begin)) ++s.begin;
-  while (s.end > s.begin && IsProfileSpace(s.end[-1])) --s.end;
-  return s;
-}
-
-bool EqualsIgnoringCase(Span a, Span b) {
-  if (a.end - a.begin != b.end - b.begin) return false;
-  for (const char *p = a.begin, *q = b.begin; p < a.end; ++p, ++q) {
-    if (FoldCase(*p) != FoldCase(*q)) return false;
+// Copies `value` cut to `size` - 1 bytes. A cut never leaves half of a
+// double-byte character: its lead byte becomes a second terminator, and the
+// length stays `size` - 1, which tells callers the value did not fit.
+unsigned long CopyCut(const std::string& value, char* buffer, unsigned long size) {
+  if (value.size() < size) {
+    std::memcpy(buffer, value.c_str(), value.size() + 1);
+    return static_cast<unsigned long>(value.size());
   }
-  return true;
+  const unsigned long length = size - 1;
+  std::memcpy(buffer, value.data(), length);
+  buffer[length] = '\0';
+  unsigned long whole = 0;
+  while (whole < length) {
+    const bool lead = IsAnsiLeadByte(static_cast<unsigned char>(value[whole]));
+    if (lead && whole + 1 == length) break;
+    whole += lead ? 2 : 1;
+  }
+  if (whole < length) buffer[whole] = '\0';
+  return length;
 }
-
-Span SpanOf(const char* text) { return Trim(Span{text, text + std::strlen(text)}); }
 
 }  // namespace
 
 bool FindProfileValue(const std::string& contents, const char* section, const char* key,
                       std::string* value) {
-  const Span wantedSection = SpanOf(section);
-  const Span wantedKey = SpanOf(key);
-  if (wantedSection.Empty() || wantedKey.Empty()) return false;
-
-  const char* pos = contents.data();
-  const char* const end = pos + contents.size();
-  // Files saved by some editors start with a UTF-8 byte-order mark.
-  if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0) pos += 3;
-  // Lines end at LF; a file without any LF is split at CR instead.
-  const char separator = std::memchr(pos, '\n', end - pos) != nullptr ? '\n' : '\r';
-
-  bool inWantedSection = false;
-  bool seenWantedSection = false;
-  while (pos < end) {
-    const char* lineEnd = static_cast<const char*>(std::memchr(pos, separator, end - pos));
-    if (lineEnd == nullptr) lineEnd = end;
-    Span line = Trim(Span{pos, lineEnd});
-    pos = lineEnd < end ? lineEnd + 1 : end;
-    if (line.Empty()) continue;
-
-    if (*line.begin == '[') {
-      const char* close = nullptr;
-      for (const char* p = line.end; p > line.begin;) {
-        if (*--p == ']') { close = p; break; }
-      }
-      if (close != nullptr) {
-        // Only the first section of a name counts; later duplicates are
-        // never searched.
-        if (seenWantedSection) return false;
-        inWantedSection = EqualsIgnoringCase(Span{line.begin + 1, close}, wantedSection);
-        seenWantedSection = inWantedSection;
-        continue;
-      }
+  const std::string wantedSection = TrimProfileBlanks(section);
+  const std::string wantedKey = TrimProfileBlanks(key);
+  for (const ProfileSection& s : ParseProfile(contents)) {
+    if (!ProfileNamesEqual(s.name, wantedSection)) continue;
+    // Only the first section of a name counts, and in it the first line of
+    // the key, even one without '='.
+    for (const ProfileEntry& entry : s.entries) {
+      if (!ProfileNamesEqual(entry.name, wantedKey)) continue;
+      if (!entry.hasEquals) return false;
+      *value = entry.value;
+      return true;
     }
-    if (!inWantedSection) continue;
-
-    const char* equals = static_cast<const char*>(std::memchr(line.begin, '=', line.end - line.begin));
-    Span name = Trim(Span{line.begin, equals != nullptr ? equals : line.end});
-    if (!EqualsIgnoringCase(name, wantedKey)) continue;
-    if (equals == nullptr) return false;  // a bare key has no value
-    Span text = Trim(Span{equals + 1, line.end});
-    value->assign(text.begin, text.end);
-    return true;
+    return false;
   }
   return false;
 }
@@ -133,23 +106,15 @@ unsigned long ProfileStringFromText(const std::string* contents, const char* sec
                                     char* buffer, unsigned long size) {
   if (buffer == nullptr || size == 0) return 0;
   std::string value;
-  if (contents != nullptr && FindProfileValue(*contents, section, key, &value)) {
-    // The system holds values as C strings: a NUL byte in the file ends one.
-    value.resize(std::strlen(value.c_str()));
-    // A value wrapped in matching quotes is given without them.
-    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-        value.back() == value[0]) {
-      value = value.substr(1, value.size() - 2);
-    }
-  } else {
+  if (contents == nullptr || section == nullptr || key == nullptr ||
+      !FindProfileValue(*contents, section, key, &value)) {
     value = defaultValue != nullptr ? defaultValue : "";
-    // The system drops trailing blanks of the default.
+    // The system drops trailing blanks of the default; when it has read a
+    // file it also takes the default's quotes off, as a value's.
     while (!value.empty() && value.back() == ' ') value.pop_back();
+    if (contents == nullptr) return CopyCut(value, buffer, size);
   }
-  unsigned long length = value.size() < size ? value.size() : size - 1;
-  std::memcpy(buffer, value.data(), length);
-  buffer[length] = '\0';
-  return length;
+  return CopyCut(WithoutQuotes(value), buffer, size);
 }
 
 uint32_t ParseProfileInteger(const char* text) {
@@ -159,10 +124,11 @@ uint32_t ParseProfileInteger(const char* text) {
   if (*p == '+' || *p == '-') negative = (*p++ == '-');
   uint32_t base = 10;
   if (p[0] == '0') {
+    // The system knows only the lower-case prefixes: "0X10" reads as 0.
     switch (p[1]) {
-      case 'x': case 'X': base = 16; p += 2; break;
-      case 'o': case 'O': base = 8; p += 2; break;
-      case 'b': case 'B': base = 2; p += 2; break;
+      case 'x': base = 16; p += 2; break;
+      case 'o': base = 8; p += 2; break;
+      case 'b': base = 2; p += 2; break;
       default: break;
     }
   }

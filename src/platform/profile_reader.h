@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-// Finds `key` in the first section named `section` (both without regard to
-// ASCII case, blanks around the requested names ignored). False when the
-// section or key is missing or the key line has no '='.
+// Finds `key` in the first section named `section` (blanks around the
+// requested names ignored, case ignored). False when the section or key is
+// missing or the key's first line has no '='. The value keeps its quotes.
 bool FindProfileValue(const std::string& contents, const char* section,
                       const char* key, std::string* value);
 
@@ -29,8 +29,8 @@ uint32_t ProfileIntFromText(const std::string* contents, const char* section,
                             const char* key, int defaultValue);
 
 // The system's conversion of a profile value to an integer: blanks, an
-// optional sign, an optional 0x, 0o or 0b prefix, then digits; wraps modulo
-// 2^32 like the system does.
+// optional sign, an optional 0x, 0o or 0b prefix (lower case only), then
+// digits; wraps modulo 2^32 like the system does.
 uint32_t ParseProfileInteger(const char* text);
 
 #endif
