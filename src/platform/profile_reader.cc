@@ -109,10 +109,9 @@ unsigned long ProfileStringFromText(const std::string* contents, const char* sec
   if (contents == nullptr || section == nullptr || key == nullptr ||
       !FindProfileValue(*contents, section, key, &value)) {
     value = defaultValue != nullptr ? defaultValue : "";
-    // The system drops trailing blanks of the default; when it has read a
-    // file it also takes the default's quotes off, as a value's.
+    // The system drops trailing blanks of the default, and takes its quotes
+    // off as a value's.
     while (!value.empty() && value.back() == ' ') value.pop_back();
-    if (contents == nullptr) return CopyCut(value, buffer, size);
   }
   return CopyCut(WithoutQuotes(value), buffer, size);
 }

@@ -109,13 +109,20 @@ std::string BuildProgram(const std::string& name) {
 
 std::string WinePrefix() { return UnderWine() ? RequiredEnv("WINEPREFIX") : std::string(); }
 
-std::string RunWineCommand(const std::vector<std::string>& arguments, int* status) {
+std::string RunWineCommand(const std::vector<std::string>& arguments, int* status,
+                           const EnvChanges& env) {
   if (!UnderWine()) return "";
   TempDir scratch;
   std::vector<std::string> argv = {kWine};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  int code = WaitPid(Spawn(argv, WineEnvironment(), "", scratch.Path("out")));
+  int code = WaitPid(Spawn(argv, WineEnvironment(env), "", scratch.Path("out")));
   if (status != nullptr) *status = code;
+  return scratch.Read("out");
+}
+
+std::string RunHostCommand(const std::vector<std::string>& argv, const EnvChanges& env) {
+  TempDir scratch;
+  WaitPid(Spawn(argv, ChangedEnvironment(env), "", scratch.Path("out")));
   return scratch.Read("out");
 }
 

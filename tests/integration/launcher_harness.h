@@ -23,14 +23,19 @@ std::string BuildProgram(const std::string& name);
 // The Wine prefix the tests run in (empty natively).
 std::string WinePrefix();
 
-// Runs a Windows program of the prefix (e.g. {"reg", "query", "HKCU\\X"})
-// under Wine and returns what it printed; natively returns "".
-std::string RunWineCommand(const std::vector<std::string>& arguments, int* status = nullptr);
-
 // Environment changes for the launcher's process: a value sets a variable,
 // nullopt removes it. Under Wine they are made inside Windows, since Wine
 // ignores host values of TEMP, APPDATA, ALLUSERSPROFILE and others.
 using EnvChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
+// Runs a Windows program of the prefix (e.g. {"reg", "query", "HKCU\\X"})
+// under Wine and returns what it printed; natively returns "". `env` changes
+// Wine's own environment (LC_ALL picks its code page).
+std::string RunWineCommand(const std::vector<std::string>& arguments, int* status = nullptr,
+                           const EnvChanges& env = {});
+
+// Runs a host program and returns what it printed.
+std::string RunHostCommand(const std::vector<std::string>& argv, const EnvChanges& env = {});
 
 struct StandinRecord {
   long long startMs = 0;
