@@ -71,6 +71,7 @@ int RunPrivately(const std::string& script) {
 // (each quoted for sh, which would eat the backslashes).
 std::string LauncherCommand(const LauncherPackage& package, const std::string& variables) {
   fs::create_directories(package.dir().Path("mutex"));
+  fs::permissions(package.dir().Path("mutex"), fs::perms::owner_all);
   return "env LAUNCHER_MUTEX_DIR=" + package.dir().Path("mutex") + " " + variables + " " +
          package.Path("Setup.exe");
 }

@@ -190,6 +190,8 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
     EnvChanges env = {{"LAUNCHER_MUTEX_DIR", dir_.Path("mutex")}};
     env.insert(env.end(), options.env.begin(), options.env.end());
     fs::create_directories(dir_.Path("mutex"));
+    // The launcher trusts only a lock directory nobody else can write to.
+    fs::permissions(dir_.Path("mutex"), fs::perms::owner_all);
     pid = Spawn(argv, ChangedEnvironment(env), cwd);
   }
   if (options.background) {
