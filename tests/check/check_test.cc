@@ -9,7 +9,8 @@
 
 #include "deploy/zip_builder.h"
 #include "launcher-check/known_keys.h"
-#include "launcher-check/profile_scan.h"
+#include "launcher-check/ascii_names.h"
+#include "platform/profile_parse.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -43,7 +44,9 @@ Checked Check(const TempDir& dir, const std::string& ini, const std::string& tai
 TEST(LauncherCheck, PlainConfigurationHasNothingToWarnAbout) {
   TempDir dir;
   dir.Write("Quorle.exe", "MZ");
-  const Checked checked = Check(dir, "; comment\r\n[PARAMS]\r\nSLEEP=0\r\n", "-silent \"a b\"");
+  // Blanks inside the brackets and lone CR line ends read as written.
+  const Checked checked =
+      Check(dir, "; comment\r\n[ PARAMS\t]\rSLEEP=0\r\n", "-silent \"a b\"");
   EXPECT_EQ(checked.status, kCheckClean) << checked.report;
   EXPECT_TRUE(checked.Has("No warnings.")) << checked.report;
   EXPECT_TRUE(checked.Has("command line: " + dir.WinPath("Quorle.exe") + " -silent \"a b\""))
@@ -91,6 +94,7 @@ TEST(LauncherCheck, WarnsAboutLikelyMistakes) {
       "\nADDREG2_ROOT=HKCU\n"     // beyond the count
       "DEFAULTCMD=Missing.exe\n"
       "SLEEPTIME=1\nSLEEPTIME=2\n"  // duplicate key
+      "CHECKSTARTPROGRAM=0X1\n"    // upper-case prefix: reads as 0
       "[BEFORE]\nCOPYFROMZIPP=1\nCOPYSETFROMZIP=1\n"
       "[PARAMS]\nCHECKSTARTPROGRAM=1\n");  // duplicate section: never read
   EXPECT_EQ(checked.status, kCheckWarnings) << checked.report;
@@ -104,6 +108,7 @@ TEST(LauncherCheck, WarnsAboutLikelyMistakes) {
            "ADDREG2 lies beyond ADDREG=1",
            "DEFAULTCMD \"Missing.exe\" names no existing file",
            "SLEEPTIME appears again in [PARAMS]",
+           "CHECKSTARTPROGRAM=0X1 is not a plain number: it reads as 0",
            "unknown key COPYFROMZIPP in [BEFORE]; did you mean COPYFROMZIP?",
            "section [PARAMS] appears again",
            // The reason a step does not run names the misplaced key.
@@ -114,6 +119,15 @@ TEST(LauncherCheck, WarnsAboutLikelyMistakes) {
   // The profile archive is missing: a warning, and the step does nothing.
   EXPECT_TRUE(checked.Has("COPYSETFROMZIP is 1, but " + dir.WinPath("Setup.s2k") + " is missing"))
       << checked.report;
+}
+
+TEST(LauncherCheck, WarnsAboutByteOrderMarksWindowsMisreads) {
+  TempDir dir;
+  dir.Write("Quorle.exe", "MZ");
+  EXPECT_TRUE(Check(dir, "\xEF\xBB\xBF[PARAMS]\nSLEEP=0\n").Has("UTF-8 byte-order mark"));
+  // Harmless when the first line is a comment and all else is ASCII.
+  EXPECT_EQ(Check(dir, "\xEF\xBB\xBF; x\n[PARAMS]\nSLEEP=0\n").status, kCheckClean);
+  EXPECT_TRUE(Check(dir, std::string("\xFF\xFE[\0P\0]\0", 8)).Has("Windows 95, 98 and Me"));
 }
 
 TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
@@ -173,14 +187,15 @@ TEST(LauncherCheck, KeyNamesAndLayout) {
   EXPECT_EQ(suggestion, "ADDREG3_SUBKEY");
   EXPECT_EQ(FindNearKey("VENDOR", &suggestion), nullptr);
 
-  // The line rules of the reader: CR-only files, blanks, bare keys, comments.
-  const auto sections = ScanProfileText("\xEF\xBB\xBFtop=1\r[ PARAMS ]\r ; x=1\r bare \r a = b \r");
+  // launcher-check sees the layout through the reader's own rules.
+  const auto sections = ParseProfile("top=1\r[ PARAMS ]\r ; x=1\n\n bare \r\n a = b \r");
   ASSERT_EQ(sections.size(), 2u);
-  EXPECT_EQ(sections[0].keys.size(), 1u);
-  EXPECT_EQ(sections[1].name, " PARAMS ");
-  ASSERT_EQ(sections[1].keys.size(), 2u);
-  EXPECT_FALSE(sections[1].keys[0].hasEquals);
-  EXPECT_EQ(sections[1].keys[1].name, "a");
-  EXPECT_EQ(sections[1].keys[1].value, "b");
-  EXPECT_EQ(sections[1].keys[1].line, 5);
+  EXPECT_EQ(sections[0].entries.size(), 1u);
+  EXPECT_EQ(sections[1].name, "PARAMS");
+  ASSERT_EQ(sections[1].entries.size(), 3u);
+  EXPECT_EQ(sections[1].entries[0].name, "; x");
+  EXPECT_FALSE(sections[1].entries[1].hasEquals);
+  EXPECT_EQ(sections[1].entries[2].name, "a");
+  EXPECT_EQ(sections[1].entries[2].value, "b");
+  EXPECT_EQ(sections[1].entries[2].line, 6);
 }

@@ -17,12 +17,13 @@
 #include "deploy/zip_extraction.h"
 #include "deploy/zip_reader.h"
 #include "launcher-check/known_keys.h"
-#include "launcher-check/profile_scan.h"
+#include "launcher-check/ascii_names.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 #include "platform/os_version.h"
 #include "platform/profile.h"
+#include "platform/profile_parse.h"
 #include "platform/profile_reader.h"
 #include "platform/shell_folders.h"
 #include "platform/system_language.h"
@@ -106,6 +107,10 @@ RawValue ReadRaw(const char* section, const std::string& key, const std::string&
   return raw;
 }
 
+// A line the system keeps as a key named ";..." that no launcher key can
+// ever match: a comment.
+bool IsComment(const ProfileEntry& entry) { return !entry.name.empty() && entry.name[0] == ';'; }
+
 // True when the integer reader takes the whole of `text`: blanks, a sign, an
 // optional 0x/0o/0b prefix and at least one digit of that base, nothing more.
 bool IsPlainInteger(const std::string& text) {
@@ -114,7 +119,8 @@ bool IsPlainInteger(const std::string& text) {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   int base = 10;
   if (i + 1 < text.size() && text[i] == '0') {
-    const char prefix = static_cast<char>(text[i + 1] | 0x20);
+    // Only lower-case prefixes count: "0X10" reads as 0.
+    const char prefix = text[i + 1];
     if (prefix == 'x') base = 16;
     if (prefix == 'o') base = 8;
     if (prefix == 'b') base = 2;
@@ -211,6 +217,7 @@ class Checker {
  private:
   void CheckPaths();
   void CheckLayout();
+  void CheckEncoding();
   void CheckSettings();
   void CheckValues();
   void CheckDeployments();
@@ -233,7 +240,7 @@ class Checker {
   PathTable paths_;
   LauncherSettings settings_;
   std::string contents_;
-  std::vector<ScannedSection> sections_;
+  std::vector<ProfileSection> sections_;
   // Section and upper-cased key name for every key line outside the
   // section it belongs in, to tell why a switch reads as missing.
   std::map<std::string, std::string> misplaced_;
@@ -300,25 +307,35 @@ void Checker::CheckPaths() {
 // Sections and keys as they stand in the file: duplicates, misplaced,
 // misspelt and unknown ones.
 void Checker::CheckLayout() {
-  sections_ = ScanProfileText(contents_);
+  sections_ = ParseProfile(contents_);
   r_.Heading("Layout of " + std::string(paths_.iniPath));
-  std::map<std::string, int> firstSection;
-  for (const ScannedSection& section : sections_) {
+  CheckEncoding();
+  // The first line of each name, found as the reader finds names.
+  const auto firstOf = [](std::vector<std::pair<std::string, int>>& seen,
+                          const std::string& name) -> int {
+    for (const auto& entry : seen)
+      if (ProfileNamesEqual(entry.first, name)) return entry.second;
+    return 0;
+  };
+  std::vector<std::pair<std::string, int>> firstSection;
+  for (const ProfileSection& section : sections_) {
     const std::string upper = AsciiUpper(section.name);
-    const bool known = upper == "PARAMS" || upper == "BEFORE";
+    const bool known =
+        ProfileNamesEqual(section.name, "PARAMS") || ProfileNamesEqual(section.name, "BEFORE");
     const std::string where = section.line == 0 ? std::string("before any section")
                                                 : "[" + section.name + "]";
+    bool read = false;
     if (section.line != 0) {
-      auto first = firstSection.find(upper);
-      if (first != firstSection.end()) {
+      if (const int first = firstOf(firstSection, section.name)) {
         r_.Warn("line " + Number(section.line) + ": section " + where +
-                " appears again (first on line " + Number(first->second) +
+                " appears again (first on line " + Number(first) +
                 "); only the first one is read, the keys here are never seen");
       } else {
-        firstSection[upper] = section.line;
+        firstSection.emplace_back(section.name, section.line);
+        read = known;
         if (!known) {
           if (EditDistance(upper, "PARAMS") <= 2 || EditDistance(upper, "BEFORE") <= 2 ||
-              AsciiUpper(section.name).find(' ') != std::string::npos) {
+              upper.find(' ') != std::string::npos) {
             r_.Warn("line " + Number(section.line) + ": section " + where +
                     " is not read; the launcher reads [PARAMS] and [BEFORE]");
           } else {
@@ -328,28 +345,26 @@ void Checker::CheckLayout() {
         }
       }
     }
-    const bool read = known && firstSection[upper] == section.line;
-    std::map<std::string, int> firstKey;
-    for (const ScannedKey& key : section.keys) {
-      const std::string upperKey = AsciiUpper(key.name);
+    std::vector<std::pair<std::string, int>> firstKey;
+    for (const ProfileEntry& key : section.entries) {
+      if (IsComment(key)) continue;
       bool badIndex = false;
       const KnownKey* knownKey = FindKnownKey(key.name, &badIndex);
       const std::string at = "line " + Number(key.line) + ": ";
       if (read) {
-        auto first = firstKey.find(upperKey);
-        if (first != firstKey.end()) {
+        if (const int first = firstOf(firstKey, key.name)) {
           r_.Warn(at + key.name + " appears again in " + where + " (first on line " +
-                  Number(first->second) + "); only the first one counts");
+                  Number(first) + "); only the first one counts");
           continue;
         }
-        firstKey[upperKey] = key.line;
+        firstKey.emplace_back(key.name, key.line);
       }
       if (knownKey != nullptr) {
         if (badIndex) {
           r_.Warn(at + key.name + " is never read: entries are numbered 1, 2, ... "
                   "without leading zeros");
-        } else if (!EqualsIgnoringAsciiCase(section.name, knownKey->section)) {
-          misplaced_[upperKey] = where;
+        } else if (!ProfileNamesEqual(section.name, knownKey->section)) {
+          misplaced_[AsciiUpper(key.name)] = where;
           r_.Warn(at + key.name + " is in " + where + ", but the launcher reads it from [" +
                   knownKey->section + "]: it has no effect there");
         } else if (!key.hasEquals) {
@@ -367,6 +382,36 @@ void Checker::CheckLayout() {
     }
   }
   r_.Line("  " + Number(sections_.size() - 1) + " section(s)");
+}
+
+// Byte-order marks that some Windows systems read otherwise than the
+// reader here does.
+void Checker::CheckEncoding() {
+  if (contents_.compare(0, 2, "\xFF\xFE") == 0) {
+    r_.Warn("the file is Unicode (UTF-16): Windows 95, 98 and Me read it as ANSI text "
+            "and find none of its sections");
+  } else if (contents_.compare(0, 2, "\xFE\xFF") == 0) {
+    r_.Warn("the file is big-endian UTF-16: Windows reads only little-endian Unicode files "
+            "(Notepad's \"Unicode\") and finds none of its sections");
+  } else if (contents_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    // Windows reads the mark as three ANSI characters at the start of the
+    // first line; that matters when the line holds a header or a key, or
+    // when other characters are not plain ASCII.
+    const bool firstLineCounts =
+        (!sections_[0].entries.empty() && sections_[0].entries[0].line == 1 &&
+         !IsComment(sections_[0].entries[0])) ||
+        (sections_.size() > 1 && sections_[1].line == 1);
+    const bool nonAscii = std::any_of(contents_.begin() + 3, contents_.end(),
+                                      [](char c) { return (c & 0x80) != 0; });
+    if (firstLineCounts || nonAscii) {
+      r_.Warn(std::string("the file starts with a UTF-8 byte-order mark: Windows reads "
+                          "configuration files as ANSI text, so ") +
+              (firstLineCounts ? "the first line is not read as written" : "") +
+              (firstLineCounts && nonAscii ? ", and " : "") +
+              (nonAscii ? "characters beyond ASCII read as other characters" : "") +
+              "; save it as ANSI");
+    }
+  }
 }
 
 void Checker::CheckSettings() {
@@ -397,18 +442,18 @@ void Checker::CheckSettings() {
 void Checker::CheckValues() {
   r_.Heading("Values");
   size_t before = r_.Warnings().size();
-  for (const ScannedSection& section : sections_) {
+  for (const ProfileSection& section : sections_) {
     if (section.line == 0) continue;
-    for (const ScannedKey& scanned : section.keys) {
+    for (const ProfileEntry& scanned : section.entries) {
       bool badIndex = false;
       const KnownKey* key = FindKnownKey(scanned.name, &badIndex);
-      if (key == nullptr || badIndex || !EqualsIgnoringAsciiCase(section.name, key->section))
+      if (key == nullptr || badIndex || !ProfileNamesEqual(section.name, key->section))
         continue;
       const RawValue raw = ReadRaw(key->section, scanned.name, paths_.iniPath);
       // Only the key line the reader takes is judged.
       if (!raw.present || scanned.line != [&] {
-            for (const ScannedKey& k : section.keys)
-              if (EqualsIgnoringAsciiCase(k.name, scanned.name)) return k.line;
+            for (const ProfileEntry& k : section.entries)
+              if (ProfileNamesEqual(k.name, scanned.name)) return k.line;
             return 0;
           }())
         continue;
@@ -591,9 +636,10 @@ void Checker::CountedEntries(const char* countKey, uint32_t count,
                              const std::vector<std::string>& fields) {
   uint64_t highest = 0;
   std::set<uint64_t> present;
-  for (const ScannedSection& section : sections_) {
-    if (!EqualsIgnoringAsciiCase(section.name, "PARAMS")) continue;
-    for (const ScannedKey& key : section.keys) {
+  for (const ProfileSection& section : sections_) {
+    if (!ProfileNamesEqual(section.name, "PARAMS")) continue;
+    for (const ProfileEntry& key : section.entries) {
+      if (IsComment(key)) continue;
       const std::string upper = AsciiUpper(key.name);
       const size_t prefix = std::strlen(countKey);
       if (upper.compare(0, prefix, countKey) != 0 || upper.size() == prefix) continue;

@@ -1,6 +1,6 @@
 #include "launcher-check/known_keys.h"
 
-#include "launcher-check/profile_scan.h"
+#include "launcher-check/ascii_names.h"
 
 namespace {
 
