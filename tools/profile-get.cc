@@ -27,8 +27,9 @@ int Usage() {
       "  --batch QUERIES answers every line of the file QUERIES, one line each:\n"
       "                    s SIZE SECTION KEY DEFAULT FILE -> LENGTH BUFFER\n"
       "                    i DEFAULT SECTION KEY FILE      -> VALUE\n"
-      "                  SECTION, KEY, DEFAULT and BUFFER are hex bytes, \"-\" for\n"
-      "                  none (no KEY lists the section's keys); BUFFER is all\n"
+      "                    k SECTION FILE                  -> =NAME ...\n"
+      "                  SECTION, KEY, DEFAULT, BUFFER and NAME are hex bytes,\n"
+      "                  \"-\" for none; k lists the section's key names; BUFFER is all\n"
       "                  SIZE bytes, those the reader left untouched included\n",
       stderr);
   return 2;
@@ -59,7 +60,8 @@ bool AnswerQuery(const std::string& line) {
   std::vector<std::string> fields;
   size_t pos = 0;
   const bool isString = line.compare(0, 2, "s ") == 0;
-  const size_t fieldCount = isString ? 5 : 4;  // before the file name
+  const bool isList = line.compare(0, 2, "k ") == 0;
+  const size_t fieldCount = isString ? 5 : isList ? 2 : 4;  // before the file name
   while (fields.size() < fieldCount) {
     const size_t blank = line.find(' ', pos);
     if (blank == std::string::npos) return false;
@@ -69,6 +71,16 @@ bool AnswerQuery(const std::string& line) {
   const std::string file = line.substr(pos);
   std::string section, key, fallback;
   bool noSection, noKey, noDefault;
+  if (isList) {
+    if (!DecodeField(fields[1], &section, &noSection) || noSection) return false;
+    for (const std::string& name : ReadProfileKeyNames(section.c_str(), file.c_str())) {
+      std::printf("=");
+      for (unsigned char c : name) std::printf("%02x", c);
+      std::printf(" ");
+    }
+    std::printf("\n");
+    return true;
+  }
   if (!DecodeField(fields[2], &section, &noSection) ||
       !DecodeField(fields[3], &key, &noKey))
     return false;

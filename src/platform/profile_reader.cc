@@ -1,6 +1,5 @@
 #include "platform/profile_reader.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -61,42 +60,15 @@ bool FindProfileValue(const std::string& contents, const char* section, const ch
 std::vector<std::string> ProfileKeyNamesFromText(const std::string& contents,
                                                  const char* section) {
   std::vector<std::string> names;
-  const Span wantedSection = SpanOf(section);
-  if (wantedSection.Empty()) return names;
-
-  const char* pos = contents.data();
-  const char* const end = pos + contents.size();
-  if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0) pos += 3;
-  const char separator = std::memchr(pos, '\n', end - pos) != nullptr ? '\n' : '\r';
-
-  bool inWantedSection = false;
-  bool seenWantedSection = false;
-  while (pos < end) {
-    const char* lineEnd = static_cast<const char*>(std::memchr(pos, separator, end - pos));
-    if (lineEnd == nullptr) lineEnd = end;
-    Span line = Trim(Span{pos, lineEnd});
-    pos = lineEnd < end ? lineEnd + 1 : end;
-    if (line.Empty()) continue;
-
-    if (*line.begin == '[') {
-      const char* close = nullptr;
-      for (const char* p = line.end; p > line.begin;) {
-        if (*--p == ']') { close = p; break; }
-      }
-      if (close != nullptr) {
-        if (seenWantedSection) break;
-        inWantedSection = EqualsIgnoringCase(Span{line.begin + 1, close}, wantedSection);
-        seenWantedSection = inWantedSection;
-        continue;
-      }
+  // The list takes the requested name as it stands, blanks and all.
+  for (const ProfileSection& s : ParseProfile(contents)) {
+    if (!ProfileNamesEqual(s.name, section)) continue;
+    for (const ProfileEntry& entry : s.entries) {
+      // Comments and keys without '=' are left out of the list.
+      if (entry.hasEquals && (entry.name.empty() || entry.name[0] != ';'))
+        names.push_back(entry.name);
     }
-    if (!inWantedSection || *line.begin == ';') continue;
-    // A bare key has no value, and the system leaves it out of the list.
-    const char* equals = static_cast<const char*>(std::memchr(line.begin, '=', line.end - line.begin));
-    if (equals == nullptr) continue;
-    Span name = Trim(Span{line.begin, equals});
-    // The system keeps names as C strings.
-    names.emplace_back(name.begin, std::find(name.begin, name.end, '\0'));
+    break;
   }
   return names;
 }

@@ -32,6 +32,7 @@ struct ProfileFile {
   std::vector<Ask> strings;
   std::vector<std::pair<std::string, std::string>> integers = {};  // section, key
   bool exists = true;
+  std::vector<std::string> keyLists = {};  // sections whose key names are listed
 };
 
 const unsigned long kCutSizes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16, 261};
@@ -49,7 +50,9 @@ const std::vector<ProfileFile>& WesternFiles() {
        "[ PARAMS ]\r\nA=1\r\n[BEFORE ]\r\nB=2\r\n[\tT\t]\nC=3\n[\vU\f]\nD=4\n[\x1aV ]\nE=5\n",
        {{"PARAMS", "A", "d"}, {" PARAMS ", "A", "d"}, {"BEFORE", "B", "d"}, {"T", "C", "d"},
         {"U", "D", "d"}, {"V", "E", "d"}},
-       {{"PARAMS", "A"}, {"BEFORE", "B"}}},
+       {{"PARAMS", "A"}, {"BEFORE", "B"}},
+       true,
+       {"PARAMS", " PARAMS ", "T"}},
       {"blanks around names and values",
        "[S]\n\tA\t=\tx y\t\n\vB\v=\vy\v\n C = \x1a z \x1a\n\xa0" "D\xa0=\xa0w\xa0\n",
        {{"S", "A", "d"}, {"S", "B", "d"}, {"S", "C", "d"}, {"S", "D", "d"}, {"S", "\xa0" "D\xa0", "d"},
@@ -64,16 +67,25 @@ const std::vector<ProfileFile>& WesternFiles() {
        {{"S", "A", "d", {2}}, {"S", "B", "d", {2}}, {"S", "C", "d"}, {"S", "D", "d"}, {"S", "E", "d"},
         {"S", "F", "d", {11}}, {"S", "G", "d", {4}}, {"S", "H", "d", {6}}, {"S", "I", "d", {11}}}},
       {"comments", "[S]\n;A=1\n#B=2\nA=3\n ; C=4\n",
-       {{"S", ";A", "d"}, {"S", "#B", "d"}, {"S", "A", "d"}, {"S", "C", "d"}, {"S", "; C", "d"}}},
+       {{"S", ";A", "d"}, {"S", "#B", "d"}, {"S", "A", "d"}, {"S", "C", "d"}, {"S", "; C", "d"}},
+       {},
+       true,
+       {"S"}},
       {"duplicate keys and sections", "[S]\nA=1\nA=2\n[T]\nB=1\n[s]\nA=3\nC=4\n",
-       {{"S", "A", "d"}, {"S", "C", "d"}, {"T", "B", "d"}}, {{"S", "A"}}},
-      {"key without '='", "[S]\nA\nA=2\nB\n", {{"S", "A", "d"}, {"S", "B", "d"}}, {{"S", "A"}}},
+       {{"S", "A", "d"}, {"S", "C", "d"}, {"T", "B", "d"}}, {{"S", "A"}}, true, {"s", "T", "U"}},
+      {"key without '='", "[S]\nA\nA=2\nB\n", {{"S", "A", "d"}, {"S", "B", "d"}}, {{"S", "A"}},
+       true, {"S"}},
       {"NUL bytes", Bytes("[S]\nA=1\0B=2\nC\0D=3\n[T\0U]\nE=5\n", 28),
-       {{"S", "A", "d"}, {"S", "B", "d"}, {"S", "C", "d"}, {"T", "E", "d"}}, {{"S", "A"}}},
+       {{"S", "A", "d"}, {"S", "B", "d"}, {"S", "C", "d"}, {"T", "E", "d"}}, {{"S", "A"}}, true,
+       {"S", "T"}},
       {"8-bit bytes", "[S]\nA=caf\xe9\nB=\x81\x8d\x8f\x90\x9d\xff\n[\xe9t\xe9]\n\xe0=1\n",
        {{"S", "A", "d"}, {"S", "B", "d"}, {"\xe9t\xe9", "\xe0", "d"}}},
       {"keys before the first section", "A=0\nB=1\n[S]\nA=1\n[]\nC=2\n",
-       {{"", "A", "d"}, {"", "B", "d"}, {"S", "A", "d"}, {"", "C", "d"}, {" ", "B", "d"}}},
+       {{"", "A", "d"}, {"", "B", "d"}, {"S", "A", "d"}, {"", "C", "d"}, {" ", "B", "d"}},
+       {},
+       true,
+       {"", "S"}},
+      // Not listed: Wine drops the whole list when its first name is empty.
       {"empty key names", "[S]\n=v\n = w\n", {{"S", "", "d"}, {"S", " ", "d"}}},
       {"section headers with more on the line", "[S] junk\nA=1\n[T]]\nB=2\n[U\nC=3\n",
        {{"S", "A", "d"}, {"T]", "B", "d"}, {"T", "B", "d"}, {"U", "C", "d"}, {"[U", "C", "d"}}},
@@ -83,7 +95,7 @@ const std::vector<ProfileFile>& WesternFiles() {
        {{"S", "B", "dflt"}, {"S", "B", "\"q\"", {2}}, {"S", "B", "'q'", {2}}, {"S", "B", "a  "},
         {"S", "B", " a"}, {"S", "B", "\t"}, {"S", "B", nullptr}, {"X", "A", "d"}}},
       {"no file", "", {{"S", "A", "dflt"}, {"S", "A", "\"q\"", {2}}, {"S", "A", "a  "}}, {{"S", "A"}},
-       false},
+       false, {"S"}},
       {"values cut at every size", "[S]\nA=0123456789abcdef\nB=\"0123456789\"\nC='x'\n",
        {{"S", "A", "d"}, {"S", "B", "d", {11}}, {"S", "C", "d", {2}}}},
       {"integers",
@@ -133,6 +145,10 @@ std::string WriteQueries(const TempDir& dir, const std::vector<ProfileFile>& fil
               << path << "\n";
       labels->push_back(std::string(file.what) + ": integer [" + integer.first + "] " +
                         integer.second);
+    }
+    for (const std::string& section : file.keyLists) {
+      queries << "k " << HexEncode(section) << " " << path << "\n";
+      labels->push_back(std::string(file.what) + ": key names of [" + section + "]");
     }
   }
   const std::string queryFile = prefix + "queries.txt";
