@@ -35,6 +35,13 @@ int Usage() {
   return 2;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // A hex field of a batch query; "-" stands for a null pointer.
 bool DecodeField(const std::string& field, std::string* bytes, bool* null) {
   *null = field == "-";
@@ -42,11 +49,9 @@ bool DecodeField(const std::string& field, std::string* bytes, bool* null) {
   if (*null) return true;
   if (field.size() % 2 != 0) return false;
   for (size_t i = 0; i < field.size(); i += 2) {
-    char* end;
-    const std::string pair = field.substr(i, 2);
-    const long byte = std::strtol(pair.c_str(), &end, 16);
-    if (*end != '\0') return false;
-    bytes->push_back(static_cast<char>(byte));
+    const int high = HexDigit(field[i]), low = HexDigit(field[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes->push_back(static_cast<char>(high << 4 | low));
   }
   return true;
 }
@@ -115,21 +120,22 @@ int AnswerBatch(const char* queries) {
     std::fprintf(stderr, "profile-get: cannot read %s\n", queries);
     return 2;
   }
-  std::string line;
+  std::string text;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof(chunk), in)) > 0;) text.append(chunk, n);
+  std::fclose(in);
   int status = 0;
-  for (int c; (c = std::fgetc(in)) != EOF;) {
-    if (c != '\n') {
-      line += static_cast<char>(c);
-      continue;
-    }
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!AnswerQuery(line)) {
       std::printf("?\n");
       status = 2;
     }
-    line.clear();
   }
-  std::fclose(in);
   return status;
 }
 
