@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "platform/unicode_case.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -30,18 +32,34 @@ const char* FindClosingBracket(const char* begin, const char* end) {
   return found;
 }
 
-// The file as ANSI text: byte-order marks are dropped. (Unicode files are
-// not converted yet and read as empty.)
-bool AnsiTextOf(const std::string& bytes, std::string* text) {
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) {
-    text->clear();
-    return false;
+// The file as ANSI text. A Unicode file (UTF-16 either way round, or UTF-8
+// with its mark) is converted to the ANSI code page as the system converts
+// it: characters the page lacks become "?".
+std::string AnsiTextOf(const std::string& bytes) {
+  const bool littleEndian = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  std::u16string unicode;
+  if (littleEndian || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    for (size_t i = 2; i < bytes.size(); i += 2) {
+      // A last odd byte reads as a character of its own.
+      const unsigned first = static_cast<unsigned char>(bytes[i]);
+      const unsigned second = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+      unicode.push_back(static_cast<char16_t>(littleEndian ? first | second << 8
+                                                           : second | first << 8));
+    }
+  } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    DecodeUtf8(bytes.substr(3), &unicode);
+  } else {
+    return bytes;
   }
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    text->assign(bytes, 3, std::string::npos);
-    return true;
+  std::string ansi;
+  UnicodeToAnsi(unicode, &ansi);
+  return ansi;
+}
+
+bool IsAscii(const std::string& text) {
+  for (char c : text) {
+    if ((c & 0x80) != 0) return false;
   }
-  *text = bytes;
   return true;
 }
 
@@ -57,17 +75,26 @@ std::string TrimProfileBlanks(const std::string& text) {
 }
 
 bool ProfileNamesEqual(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  if (a.size() == b.size()) {
+    size_t i = 0;
+    while (i < a.size() && FoldAscii(a[i]) == FoldAscii(b[i])) ++i;
+    if (i == a.size()) return true;
+  }
+  if (IsAscii(a) && IsAscii(b)) return false;
+  // Letters beyond ASCII fold as Unicode letters. Bytes that are no
+  // character of the code page match only themselves.
+  std::u16string wideA, wideB;
+  if (!AnsiToUnicode(a, &wideA) || !AnsiToUnicode(b, &wideB) || wideA.size() != wideB.size())
+    return false;
+  for (size_t i = 0; i < wideA.size(); ++i) {
+    if (UnicodeUpperCase(wideA[i]) != UnicodeUpperCase(wideB[i])) return false;
   }
   return true;
 }
 
 std::vector<ProfileSection> ParseProfile(const std::string& fileBytes) {
   std::vector<ProfileSection> sections(1, ProfileSection{"", 0, {}});
-  std::string text;
-  AnsiTextOf(fileBytes, &text);
+  const std::string text = AnsiTextOf(fileBytes);
   const char* pos = text.data();
   const char* const end = pos + text.size();
   int lineNumber = 0;

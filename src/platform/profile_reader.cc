@@ -15,9 +15,26 @@ std::string WithoutQuotes(const std::string& value) {
   return value;
 }
 
-// Copies `value` cut to `size` - 1 bytes. A cut never leaves half of a
-// double-byte character: its lead byte becomes a second terminator, and the
-// length stays `size` - 1, which tells callers the value did not fit.
+// How many bytes of `value` up to `limit` hold whole characters of the ANSI
+// code page (`value` is longer than `limit`).
+unsigned long WholeCharacters(const std::string& value, unsigned long limit) {
+  if (CurrentAnsiCodePage() == kUtf8CodePage) {
+    // The first byte left out must not continue a sequence begun before it.
+    while (limit > 0 && (static_cast<unsigned char>(value[limit]) & 0xC0) == 0x80) --limit;
+    return limit;
+  }
+  unsigned long whole = 0;
+  while (whole < limit) {
+    const bool lead = IsAnsiLeadByte(static_cast<unsigned char>(value[whole]));
+    if (lead && whole + 1 == limit) break;
+    whole += lead ? 2 : 1;
+  }
+  return whole;
+}
+
+// Copies `value` cut to `size` - 1 bytes. A cut never leaves part of a
+// character: the value ends before it, and the length stays `size` - 1,
+// which tells callers the value did not fit.
 unsigned long CopyCut(const std::string& value, char* buffer, unsigned long size) {
   if (value.size() < size) {
     std::memcpy(buffer, value.c_str(), value.size() + 1);
@@ -26,12 +43,7 @@ unsigned long CopyCut(const std::string& value, char* buffer, unsigned long size
   const unsigned long length = size - 1;
   std::memcpy(buffer, value.data(), length);
   buffer[length] = '\0';
-  unsigned long whole = 0;
-  while (whole < length) {
-    const bool lead = IsAnsiLeadByte(static_cast<unsigned char>(value[whole]));
-    if (lead && whole + 1 == length) break;
-    whole += lead ? 2 : 1;
-  }
+  const unsigned long whole = WholeCharacters(value, length);
   if (whole < length) buffer[whole] = '\0';
   return length;
 }

@@ -98,6 +98,18 @@ const std::vector<ProfileFile>& WesternFiles() {
        false, {"S"}},
       {"values cut at every size", "[S]\nA=0123456789abcdef\nB=\"0123456789\"\nC='x'\n",
        {{"S", "A", "d"}, {"S", "B", "d", {11}}, {"S", "C", "d", {2}}}},
+      {"UTF-16LE, as Notepad saves \"Unicode\"",
+       Bytes("\xff\xfe[\0S\0]\0\r\0\n\0A\0=\0c\0a\0f\0\xe9\0 \0\x42\x30 \0\x16\x04\r\0\n\0"
+             "[\0\xc9\0]\0\n\0N\0=\0\x34\0\x32\0\n\0O\0=\0\x78", 59),
+       {{"S", "A", "d"}, {"s", "A", "d"}, {"\xc9", "N", "d"}, {"\xc9", "O", "d"}},
+       {{"\xc9", "N"}},
+       true,
+       {"\xc9"}},
+      {"UTF-16BE", Bytes("\xfe\xff\0[\0S\0]\0\n\0A\0=\0\xe9\x30\x42", 18),
+       {{"S", "A", "d"}}},
+      {"UTF-8 with its mark", "\xef\xbb\xbf[S]\nA=caf\xc3\xa9 \xe3\x81\x82\nB=\xc3\n",
+       {{"S", "A", "d"}, {"S", "B", "d"}}},
+      {"byte-order mark alone", "\xff\xfe", {{"S", "A", "d"}}},
       {"integers",
        "[S]\nN=42\nH=0x1f\nX=0X10\nB=0B11\nO=0O17\no=0o17\nb=0b101\nM=-0x10\nP=+7\nW= \t 12\n"
        "Q=\"7\"\nE=\nG=12abc\nL=4294967297\nZ=abc\nS=- 5\nF=0x\nT=   -0b11\n",
@@ -214,6 +226,12 @@ TEST(ProfileDifferential, DeparturesFromWineFollowWindows) {
       // value there and still reports the cut as size - 1.
       {"cut through a double-byte character", kJapaneseLocale, "[S]\nA=\x82\xa0\x82\xa0\n",
        {"S", "A", "d"}, 4, "3 82a00000"},
+      // Names compare without regard to case for every letter of the code
+      // page, as the documentation says; Wine folds only a to z.
+      {"accented letters in names", kWesternLocale, "[\xc9t\xc9]\n\xe9=1\n",
+       {"\xe9T\xe9", "\xc9", "d"}, 4, "1 3100cccc"},
+      {"full-width letters in names", kJapaneseLocale, "[\x82\x81]\nA=3\n",
+       {"\x82`", "a", "d"}, 3, "1 3300cc"},
   };
   TempDir dir;
   for (const Departure& d : departures) {
