@@ -4,6 +4,8 @@
   package.zip   about 1,500 files of 200 B to 4 MB, about 150 MB in all: text,
                 tables and already-compressed data, in a folder tree
   small.zip     20,000 files of 0.5 to 4 KB
+  folders.zip   20,000 text files of 0.5 to 4 KB, 100 to a folder in 200
+                folders: the many-small-files case of real packages
   big.zip       one file of 400 MB
 
 Usage: make_archives.py OUTDIR   (an archive that exists already is kept)
@@ -86,6 +88,15 @@ def small_entries():
         yield "data/%02d/item%05d.txt" % (i % 100, i), source.content(rng.randint(512, 4096))
 
 
+def folder_entries():
+    rng = random.Random(8)
+    text = Source(9).text
+    for i in range(20000):
+        size = rng.randint(512, 4096)
+        start = rng.randrange(len(text) - size)
+        yield "docs/%03d/page%05d.txt" % (i // 100, i), text[start:start + size]
+
+
 def big_entries():
     source = Source(5)
     rng = random.Random(6)
@@ -103,6 +114,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     for name, entries in (("package.zip", package_entries), ("small.zip", small_entries),
+                          ("folders.zip", folder_entries),
                           ("big.zip", big_entries)):
         path = os.path.join(out, name)
         if not os.path.exists(path):

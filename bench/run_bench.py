@@ -10,7 +10,8 @@ import sys
 import time
 import zipfile
 
-ARCHIVES = [("package", "package.zip"), ("small", "small.zip"), ("big", "big.zip")]
+ARCHIVES = [("package", "package.zip"), ("small", "small.zip"), ("folders", "folders.zip"),
+            ("big", "big.zip")]
 
 
 MEASURE = None  # the measuring helper, set in main()
@@ -148,7 +149,10 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--only", default="")
+    parser.add_argument("--archives", default="", help="comma-separated labels, e.g. small,folders")
     args = parser.parse_args()
+    if args.archives:
+        ARCHIVES[:] = [a for a in ARCHIVES if a[0] in args.archives.split(",")]
 
     global MEASURE
     MEASURE = os.path.join(args.helpers, "measure")

@@ -67,9 +67,9 @@ bool CreateTemporaryBeside(const std::string& target, std::string* temporary,
 // One file entry. False when its data cannot be opened, which ends the
 // extraction; true otherwise, whether or not the file was written.
 bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo& info,
-                      const std::string& path) {
+                      const std::string& path, KnownDirectories* known) {
   if (reader->openCurrentFile(archive) != kZipOk) return false;
-  CreateDirectoryChain(path);
+  CreateDirectoryChain(path, known);
 
   std::string temporary;
   OutputFile file;
@@ -90,6 +90,9 @@ bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo
     if (created && sound && !WriteOutputFile(&file, buffer, static_cast<unsigned>(count)))
       sound = false;
   }
+  // Where the system allows, the times go through the handle that wrote the
+  // file, before the flush, so that the flush covers them too.
+  const bool stamped = created && sound && StampOutputFileFromDos(&file, info.dosDate);
   if (created) {
     // Every file goes to the disk before it is closed. Only a benchmark
     // build leaves this out, to show what the flush costs.
@@ -105,7 +108,7 @@ bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo
 
   if (!created) return true;
   if (sound && ReplaceFileWith(temporary.c_str(), path.c_str())) {
-    SetFileTimesFromDos(path, info.dosDate);
+    if (!stamped) SetFileTimesFromDos(path, info.dosDate);
   } else {
     DeleteFileAt(temporary.c_str());
   }
@@ -120,12 +123,17 @@ bool IsLeadByte(unsigned char byte) {
 
 bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
 
-bool CreateDirectoryChain(const std::string& path) {
+bool CreateDirectoryChain(const std::string& path) { return CreateDirectoryChain(path, nullptr); }
+
+bool CreateDirectoryChain(const std::string& path, KnownDirectories* known) {
   for (size_t p = 0; p < path.size();) {
     const unsigned char byte = static_cast<unsigned char>(path[p]);
     if (byte == '\\') {
       const std::string prefix = path.substr(0, p);
-      if (!PathExists(prefix) && !CreateDirectoryAt(prefix.c_str())) return false;
+      if (known == nullptr || known->count(prefix) == 0) {
+        if (!PathExists(prefix) && !CreateDirectoryAt(prefix.c_str())) return false;
+        if (known != nullptr) known->insert(prefix);
+      }
     }
     p += (IsLeadByte(byte) && p + 1 < path.size()) ? 2 : 1;
   }
@@ -163,6 +171,7 @@ bool ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePa
   void* archive = reader->open(archivePath.c_str());
   if (archive == nullptr) return false;
 
+  KnownDirectories known;
   char name[kEntryNameSize];
   for (;;) {
     ZipEntryInfo info;
@@ -177,10 +186,10 @@ bool ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePa
       if (kind == EntryKind::kRefused || path.size() > kMaxPathLength) {
         // Nothing is written for it.
       } else if (kind == EntryKind::kDirectory) {
-        CreateDirectoryChain(path);
+        CreateDirectoryChain(path, &known);
         // Fails for a directory, which keeps the times of its making.
         SetFileTimesFromDos(path, info.dosDate);
-      } else if (!ExtractFileEntry(reader, archive, info, path)) {
+      } else if (!ExtractFileEntry(reader, archive, info, path, &known)) {
         break;
       }
     }

@@ -3,6 +3,7 @@
 #define LAUNCHER_DEPLOY_ZIP_EXTRACTION_H
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "deploy/zip_reader.h"
@@ -45,6 +46,14 @@ bool IsLeadByte(unsigned char byte);
 // Creates each missing directory named by a prefix of `path` that ends just
 // before a backslash; false as soon as one cannot be created.
 bool CreateDirectoryChain(const std::string& path);
+
+// The directories one extraction has found or made: each prefix is tested
+// once per extraction, not once per entry.
+using KnownDirectories = std::set<std::string>;
+
+// As above, skipping the prefixes in `known` (none when null) and adding
+// those it finds or makes.
+bool CreateDirectoryChain(const std::string& path, KnownDirectories* known);
 
 // Sets the creation and last-write time of the file at `path` from a DOS
 // date/time read as local time; false when the file cannot be opened.

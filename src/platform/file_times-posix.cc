@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/file_output.h"
 #include "platform/native_path.h"
 #include "platform/posix_file_mode.h"
 
@@ -50,6 +51,25 @@ bool DosStampToLocalTime(uint32_t dosDateTime, struct tm* local) {
 
 }  // namespace
 
+namespace {
+
+// Sets the last-write time of the open `fd` to the stamp; the last access
+// stays. A stamp that is no valid date leaves the times as they are.
+void StampDescriptor(int fd, uint32_t dosDateTime) {
+  struct tm local;
+  if (!DosStampToLocalTime(dosDateTime, &local)) return;
+  const time_t stamp = mktime(&local);
+  if (stamp == static_cast<time_t>(-1)) return;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = stamp;
+  times[1].tv_nsec = 0;
+  futimens(fd, times);
+}
+
+}  // namespace
+
 bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime) {
   std::string native;
   if (!NativePath(path, &native)) return false;
@@ -61,19 +81,13 @@ bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime) {
     return false;
   int fd = open(native.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) return false;
-  struct tm local;
-  if (DosStampToLocalTime(dosDateTime, &local)) {
-    time_t stamp = mktime(&local);
-    if (stamp != static_cast<time_t>(-1)) {
-      struct timespec times[2];
-      times[0].tv_sec = 0;
-      times[0].tv_nsec = UTIME_OMIT;  // last access stays
-      times[1].tv_sec = stamp;
-      times[1].tv_nsec = 0;
-      futimens(fd, times);
-    }
-  }
+  StampDescriptor(fd, dosDateTime);
   close(fd);
+  return true;
+}
+
+bool StampOutputFileFromDos(OutputFile* file, uint32_t dosDateTime) {
+  StampDescriptor(static_cast<int>(file->handle), dosDateTime);
   return true;
 }
 

@@ -18,6 +18,14 @@
 // have no creation time to set: only the last-write time changes there.
 bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime);
 
+struct OutputFile;
+
+// Stamps a file that is still open for writing, as SetFileTimesFromDosStamp
+// stamps one by its path, and saves opening it again. False where the
+// system stamps files by their path only (Windows): then the caller does so
+// once the file is in place.
+bool StampOutputFileFromDos(OutputFile* file, uint32_t dosDateTime);
+
 struct FileTimes {
   uint64_t creation;  // on POSIX systems: the status-change time
   uint64_t lastAccess;
