@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/launcher_exit.h"
 #include "core/path_table.h"
@@ -13,6 +14,7 @@
 #include "housekeeping/process_termination.h"
 #include "housekeeping/start_menu.h"
 #include "locale/language_swap.h"
+#include "platform/ansi_text.h"
 #include "platform/environment.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
@@ -86,7 +88,11 @@ SetupRun RunSetupProgram(const char* modulePath, const LauncherSettings& setting
 }
 
 void LogDeployment(const RunLog& log, const char* step, const char* archivePath) {
+  const std::vector<std::string> skipped = TakeUnrepresentableEntryNames();
   if (log.path[0] == '\0') return;
+  for (const std::string& name : skipped)
+    LogStep(log, step, "skipped entry \"" + name + "\": its UTF-8 name has characters code page " +
+                           Number(CurrentAnsiCodePage()) + " cannot hold");
   LogStep(log, step,
           PathExists(archivePath) ? "unpacked " + std::string(archivePath)
                                   : "archive " + std::string(archivePath) + " missing: nothing unpacked");

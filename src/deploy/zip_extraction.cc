@@ -1,5 +1,6 @@
 #include "deploy/zip_extraction.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include "platform/file_output.h"
 #include "platform/file_system.h"
 #include "platform/file_times.h"
+#include "platform/ansi_text.h"
 
 namespace {
 
@@ -20,6 +22,21 @@ constexpr bool kColonRefused = false;
 
 // Longest path the ANSI file functions take, without the terminator.
 constexpr size_t kMaxPathLength = kPathBufferSize - 1;
+
+std::vector<std::string> g_unrepresentableNames;
+
+// The length of the part of `path` that names a UNC root: "\\server\share"
+// (0 when `path` is no UNC path). Below it nothing can be created.
+size_t UncRootLength(const std::string& path) {
+  if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return 0;
+  int separators = 0;
+  for (size_t p = 2; p < path.size();) {
+    const unsigned char byte = static_cast<unsigned char>(path[p]);
+    if (byte == '\\' && ++separators == 2) return p;
+    p += (IsLeadByte(byte) && p + 1 < path.size()) ? 2 : 1;
+  }
+  return path.size();
+}
 
 // A component made of dots and blanks only, at least two dots: Windows drops
 // trailing dots and blanks, so it may resolve to the parent directory.
@@ -52,11 +69,19 @@ bool CreateTemporaryBeside(const std::string& target, std::string* temporary,
                            OutputFile* file) {
   static uint32_t counter = static_cast<uint32_t>(std::time(nullptr)) * 2654435761u;
   const std::string directory = target.substr(0, DirectoryPartLength(target));
+  // "~XXXXXX.tmp" where it fits; beside a target near the length limit a
+  // shorter "~" name, never longer than the target's own name, so
+  // a target that fits is never refused for its temporary.
+  const size_t room = kMaxPathLength - std::min(kMaxPathLength, directory.size());
+  if (room == 0) return false;
   for (int attempt = 0; attempt < 32; ++attempt) {
     char name[16];
     std::snprintf(name, sizeof(name), "~%06x.tmp", static_cast<unsigned>(counter++ & 0xFFFFFF));
+    if (room < 11) {
+      std::snprintf(name, sizeof(name), "~%07x", static_cast<unsigned>(counter++ & 0xFFFFFFF));
+      name[room] = '\0';
+    }
     *temporary = directory + name;
-    if (temporary->size() > kMaxPathLength) return false;
     if (CreateNewOutputFile(temporary->c_str(), file)) return true;
     // Only a name that is taken is worth another try.
     if (!PathExists(*temporary)) return false;
@@ -117,21 +142,47 @@ bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo
 
 }  // namespace
 
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+bool IsLeadByte(unsigned char byte) { return IsAnsiLeadByte(byte); }
+
+bool EntryNameInCodePage(const char* stored, bool utf8, std::string* name) {
+  *name = stored;
+  if (utf8 && !Utf8ToAnsi(stored, name)) return false;
+  // No trail byte of a code page is 0x2F: every "/" is a separator.
+  std::replace(name->begin(), name->end(), '/', '\\');
+  return true;
+}
+
+std::vector<std::string> TakeUnrepresentableEntryNames() {
+  std::vector<std::string> names;
+  names.swap(g_unrepresentableNames);
+  return names;
 }
 
 bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
 
+namespace {
+
+bool ExistsAt(const char* path) { return PathExists(path); }
+
+}  // namespace
+
+const DirectoryActions kDirectoryActions = {ExistsAt, CreateDirectoryAt};
+
 bool CreateDirectoryChain(const std::string& path) { return CreateDirectoryChain(path, nullptr); }
 
 bool CreateDirectoryChain(const std::string& path, KnownDirectories* known) {
+  return CreateDirectoryChainWith(path, kDirectoryActions, known);
+}
+
+bool CreateDirectoryChainWith(const std::string& path, const DirectoryActions& actions,
+                              KnownDirectories* known) {
+  const size_t uncRoot = UncRootLength(path);
   for (size_t p = 0; p < path.size();) {
     const unsigned char byte = static_cast<unsigned char>(path[p]);
-    if (byte == '\\') {
+    if (byte == '\\' && (uncRoot == 0 || p > uncRoot)) {
       const std::string prefix = path.substr(0, p);
       if (known == nullptr || known->count(prefix) == 0) {
-        if (!PathExists(prefix) && !CreateDirectoryAt(prefix.c_str())) return false;
+        if (!actions.exists(prefix.c_str()) && !actions.create(prefix.c_str())) return false;
         if (known != nullptr) known->insert(prefix);
       }
     }
@@ -150,7 +201,7 @@ EntryKind ClassifyEntryName(const char* name, bool colonRefused) {
   if (length >= 2 && name[1] == ':') return EntryKind::kRefused;
   if (colonRefused && std::strchr(name, ':') != nullptr) return EntryKind::kRefused;
   // Every backslash byte splits here, also one that ends a two-byte
-  // character: the system may not read the name as code page 932.
+  // character: refusing a name too many is safer than one that climbs out.
   const char* component = name;
   for (const char* p = name;; ++p) {
     if (*p == '\\' || *p == '\0') {
@@ -177,12 +228,14 @@ bool ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePa
     ZipEntryInfo info;
     if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
     // A name that did not fit arrives cut and unterminated: skipped.
-    if (info.nameSize < sizeof(name)) {
-      for (char* p = name; *p != '\0'; ++p) {
-        if (*p == '/') *p = '\\';
-      }
-      const EntryKind kind = ClassifyEntryName(name, kColonRefused);
-      const std::string path = destination + name;
+    std::string entryName;
+    if (info.nameSize >= sizeof(name)) {
+      // Nothing is written for it.
+    } else if (!EntryNameInCodePage(name, info.utf8Name, &entryName)) {
+      g_unrepresentableNames.push_back(name);
+    } else {
+      const EntryKind kind = ClassifyEntryName(entryName.c_str(), kColonRefused);
+      const std::string path = destination + entryName;
       if (kind == EntryKind::kRefused || path.size() > kMaxPathLength) {
         // Nothing is written for it.
       } else if (kind == EntryKind::kDirectory) {

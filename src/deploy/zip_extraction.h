@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "deploy/zip_reader.h"
 
@@ -39,12 +40,23 @@ enum class EntryKind { kFile, kDirectory, kRefused };
 // not close a two-byte character; anything else is a file.
 EntryKind ClassifyEntryName(const char* name, bool colonRefused);
 
-// True for the lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC), whatever
-// the system's code page: entry names of this kind come in that encoding.
+// True for the lead bytes of the system's ANSI code page, the page entry
+// names are read in (none under 1252 or UTF-8).
 bool IsLeadByte(unsigned char byte);
 
+// The entry name as the file functions take it: a UTF-8 name (flag bit 11)
+// converted to the ANSI code page, every "/" turned into "\". False when
+// the name is malformed UTF-8 or holds a character the code page lacks: such
+// an entry is skipped, never written under a name of "?".
+bool EntryNameInCodePage(const char* stored, bool utf8, std::string* name);
+
+// The UTF-8 names skipped by EntryNameInCodePage during extractions since
+// the last call, for the run log.
+std::vector<std::string> TakeUnrepresentableEntryNames();
+
 // Creates each missing directory named by a prefix of `path` that ends just
-// before a backslash; false as soon as one cannot be created.
+// before a backslash; false as soon as one cannot be created. The root of a
+// UNC path (\\server\share) counts as existing and is never created.
 bool CreateDirectoryChain(const std::string& path);
 
 // The directories one extraction has found or made: each prefix is tested
@@ -54,6 +66,15 @@ using KnownDirectories = std::set<std::string>;
 // As above, skipping the prefixes in `known` (none when null) and adding
 // those it finds or makes.
 bool CreateDirectoryChain(const std::string& path, KnownDirectories* known);
+
+// The file-system calls of CreateDirectoryChain, replaceable in tests.
+struct DirectoryActions {
+  bool (*exists)(const char* path);
+  bool (*create)(const char* path);
+};
+extern const DirectoryActions kDirectoryActions;
+bool CreateDirectoryChainWith(const std::string& path, const DirectoryActions& actions,
+                              KnownDirectories* known = nullptr);
 
 // Sets the creation and last-write time of the file at `path` from a DOS
 // date/time read as local time; false when the file cannot be opened.

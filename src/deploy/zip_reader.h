@@ -9,12 +9,16 @@
 // The unzip result codes the extraction tells apart.
 constexpr int kZipOk = 0;
 constexpr int kZipEndOfList = -100;
+// General-purpose flag bit 11: name and comment are UTF-8, not the system's
+// code page.
+constexpr unsigned long kZipUtf8NameFlag = 0x800;
 
 // What the extraction takes from an entry's central-directory record.
 struct ZipEntryInfo {
   uint32_t dosDate;           // MS-DOS date (high 16 bits) and time, local
   uint32_t uncompressedSize;  // bytes the entry's data must inflate to
   uint32_t nameSize;          // bytes of the stored name, however many fit
+  bool utf8Name;              // general-purpose flag bit 11: the name is UTF-8
 };
 
 struct ZipReader {

@@ -23,6 +23,7 @@ int GetCurrentFileInfo(void* archive, ZipEntryInfo* info, char* name, unsigned l
     info->dosDate = static_cast<uint32_t>(record.dosDate);
     info->uncompressedSize = static_cast<uint32_t>(record.uncompressed_size);
     info->nameSize = static_cast<uint32_t>(record.size_filename);
+    info->utf8Name = (record.flag & kZipUtf8NameFlag) != 0;
   }
   return result;
 }

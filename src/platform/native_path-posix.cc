@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ansi_text.h"
+
 namespace {
 
 bool DriveRoot(char letter, std::string* root) {
@@ -35,14 +37,20 @@ bool NativePath(const char* path, std::string* native) {
     // current directory here.
     if (rest.empty() || (rest[0] != '\\' && rest[0] != '/')) rest.insert(0, "/");
   }
-  for (char& c : rest) {
-    if (c == '\\') c = '/';
+  // A trail byte 0x5C belongs to its character; it is no separator.
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '\\') {
+      rest[i] = '/';
+    } else if (IsAnsiLeadByte(static_cast<unsigned char>(rest[i])) && i + 1 < rest.size()) {
+      ++i;
+    }
   }
   *native += rest;
   return true;
 }
 
 std::string DrivePathFromNative(const std::string& native) {
+  // No trail byte of a code page is 0x2F: every "/" is a separator.
   std::string drive = "Z:";
   for (char c : native) drive += (c == '/') ? '\\' : c;
   return drive;

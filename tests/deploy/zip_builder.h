@@ -30,6 +30,7 @@ struct ZipEntrySpec {
   bool deflated = true;
   std::optional<uint32_t> crc;               // stored instead of the real CRC
   std::optional<uint32_t> uncompressedSize;  // stored instead of the real size
+  bool utf8Name = false;                      // flag bit 11: the name is UTF-8
 };
 
 struct BuiltZip {
@@ -84,7 +85,8 @@ inline BuiltZip BuildZip(const std::vector<ZipEntrySpec>& entries) {
     std::string& local = zip.bytes;
     Put32(local, 0x04034b50);
     Put16(local, 20);  // version needed
-    Put16(local, 0);   // flags
+    const unsigned flags = entry.utf8Name ? 0x800 : 0;
+    Put16(local, flags);
     Put16(local, method);
     Put32(local, entry.dosDate);
     Put32(local, crc);
@@ -98,7 +100,7 @@ inline BuiltZip BuildZip(const std::vector<ZipEntrySpec>& entries) {
     Put32(central, 0x02014b50);
     Put16(central, 20);  // made by
     Put16(central, 20);  // version needed
-    Put16(central, 0);
+    Put16(central, flags);
     Put16(central, method);
     Put32(central, entry.dosDate);
     Put32(central, crc);

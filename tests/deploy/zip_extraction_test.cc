@@ -21,7 +21,11 @@
 #endif
 
 #include "deploy/zip_builder.h"
+#include "platform/file_system.h"
 #include "platform/file_times.h"
+#include "platform/ansi_text.h"
+#include "platform/utf8_text.h"
+#include "support/code_page_locale.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -135,12 +139,39 @@ TEST(DirectoryChain, CreatesEveryMissingPrefixButNotTheLastComponent) {
 }
 
 TEST(DirectoryChain, TrailByteBackslashIsNoSeparator) {
+  CodePageLocale locale("ja_JP.SJIS");
+  REQUIRE_CODE_PAGE(932u);
   TempDir dir;
   // 0x95 0x5C is one two-byte character: no directory "x\x95" is made for it,
   // where "xA\" makes "xA".
   EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("x\x95") + "\\"));
   EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("xA") + "\\"));
   EXPECT_EQ(Tree(dir.Path()), (std::set<std::string>{"xA/"}));
+}
+
+TEST(DirectoryChain, UncRootCountsAsExistingAndFoldersBelowAreMade) {
+  static std::vector<std::string> asked, made;
+  asked.clear();
+  made.clear();
+  const DirectoryActions recording = {
+      [](const char* path) { asked.push_back(path); return false; },
+      [](const char* path) { made.push_back(path); return true; }};
+  EXPECT_TRUE(CreateDirectoryChainWith("\\\\srv\\share\\Ann\\App Data\\x.txt", recording));
+  EXPECT_EQ(made, (std::vector<std::string>{"\\\\srv\\share\\Ann", "\\\\srv\\share\\Ann\\App Data"}));
+  EXPECT_EQ(asked, made);  // "", "\\", "\\\\srv" and the share are never looked at
+  made.clear();
+  EXPECT_TRUE(CreateDirectoryChainWith("\\\\srv\\share\\", recording));
+  EXPECT_TRUE(made.empty());
+}
+
+TEST(DirectoryChain, Page1252HasNoTrailBytes) {
+  CodePageLocale locale("de_DE");
+  REQUIRE_CODE_PAGE(1252u);
+  TempDir dir;
+  // Under the fixed 932 ranges "\xE9\" swallowed the backslash.
+  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("Caf\xE9") + "\\Men\xFC\\x"));
+  EXPECT_TRUE(GetPathAttributes((dir.WinPath("Caf\xE9") + "\\Men\xFC").c_str()) !=
+              kInvalidFileAttributes);
 }
 
 TEST(DirectoryChain, StopsAtTheFirstDirectoryThatCannotBeMade) {
@@ -188,7 +219,10 @@ TEST(EntryClassification, DirectoriesFilesAndRefusedNames) {
       {"a\\...\\x", false, EntryKind::kRefused},
       {"\x95\\..\\x", false, EntryKind::kRefused},  // code page 1252 reads "\" here
   };
+  CodePageLocale locale("ja_JP.SJIS");
   for (const Case& c : cases) {
+    // The two-byte cases need a page where 0x95 leads.
+    if (std::string(c.name).find('\x95') != std::string::npos && !IsAnsiLeadByte(0x95)) continue;
     EXPECT_EQ(ClassifyEntryName(c.name, c.colonRefused), c.kind) << c.name;
   }
 }
@@ -396,6 +430,83 @@ TEST_P(Extraction, OverlongNamesAndPathsAreSkipped) {
   // 511 bytes fit the name buffer but no path; the rest do not fit either.
   EXPECT_EQ(OutTree(), (std::set<std::string>{dirName + "/", fits}));
   EXPECT_EQ(dir_.Read("out/" + fits), "fits");
+}
+
+TEST_P(Extraction, TargetNearTheLengthLimitIsNotRefusedForItsTemporary) {
+  // The target's folder leaves room for its 4-character name, not for
+  // "~XXXXXX.tmp".
+  std::string folders;
+  while (Destination().size() + folders.size() < 256 - 101) folders += std::string(100, 'd') + "/";
+  folders += std::string(256 - Destination().size() - folders.size() - 1, 'e') + "/";
+  ASSERT_EQ(Destination().size() + folders.size(), 256u);
+  EXPECT_TRUE(Extract({{folders + "abcd", "fits"}}));
+  EXPECT_EQ(dir_.Read("out/" + folders + "abcd"), "fits");
+  EXPECT_EQ(fs::directory_iterator(dir_.Path("out/" + folders))->path().filename(), "abcd");
+}
+
+// The host's name for a file the launcher wrote under `ansi`: Wine keeps
+// names in UTF-8, this layer keeps the code page's bytes.
+std::string HostName(const std::string& ansi) {
+#ifdef _WIN32
+  std::u16string unicode;
+  std::string utf8;
+  AnsiToUnicode(ansi, &unicode);
+  EncodeUtf8(unicode, &utf8);
+  return utf8;
+#else
+  return ansi;
+#endif
+}
+
+TEST_P(Extraction, EveryNameLandsUnderItsOwnNameInTheCodePage) {
+#ifdef _WIN32
+  const std::vector<const char*> locales = {"system"};
+#else
+  const std::vector<const char*> locales = {"C.UTF-8", "ja_JP.UTF-8", "de_DE", "ja_JP.SJIS"};
+#endif
+  for (const char* name : locales) {
+    CodePageLocale locale(name);
+    const unsigned page = CurrentAnsiCodePage();
+    if (page != kUtf8CodePage && page != 1252 && page != 932) continue;
+    SCOPED_TRACE(page);
+    fs::remove_all(dir_.Path("out"));
+    struct Name {
+      const char* utf8;  // flagged in the archive
+      const char* in1252;
+      const char* in932;
+    };
+    const Name names[] = {
+        {"Caf\xC3\xA9/a.txt", "Caf\xE9/a.txt", nullptr},
+        {"Men\xC3\xBC/Hilfe/b.txt", "Men\xFC/Hilfe/b.txt", nullptr},
+        // U+8868 ends in the byte of "\" under 932.
+        {"\xE3\x81\x82/\xE8\xA1\xA8/c.txt", nullptr, "\x82\xA0/\x95\x5C/c.txt"},
+    };
+    std::vector<ZipEntrySpec> entries;
+    std::set<std::string> landed, skipped;
+    for (const Name& n : names) {
+      ZipEntrySpec entry(n.utf8, n.utf8);
+      entry.utf8Name = true;
+      entries.push_back(entry);
+      const char* ansi = page == kUtf8CodePage ? n.utf8 : page == 1252 ? n.in1252 : n.in932;
+      if (ansi == nullptr) {
+        skipped.insert(n.utf8);
+        continue;
+      }
+      landed.insert(HostName(ansi));
+      // Unflagged, the same name stored in the code page lands the same.
+      std::string plain = std::string(ansi) + ".plain";
+      entries.push_back({plain, "plain"});
+      landed.insert(HostName(plain));
+    }
+    EXPECT_TRUE(Extract(entries));
+    std::set<std::string> files;
+    for (const std::string& path : OutTree()) {
+      if (path.back() != '/') files.insert(path);
+    }
+    EXPECT_EQ(files, landed);
+    const std::vector<std::string> reported = TakeUnrepresentableEntryNames();
+    EXPECT_EQ(std::set<std::string>(reported.begin(), reported.end()), skipped);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, Extraction, ::testing::ValuesIn(Readers()), ReaderName);

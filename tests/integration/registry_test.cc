@@ -2,6 +2,8 @@
 // installer as a script in TEMP that is deleted afterwards.
 #include <gtest/gtest.h>
 
+#include "platform/native_path.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -73,7 +75,7 @@ TEST(RegistryScript, ListedChangesAreInstalledAndTheScriptDeleted) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].arguments,
               (std::vector<std::string>{"setupapi,InstallHinfSection", "DefaultInstall", "132",
-                                        package.Path("temp") + "\\AddDel.inf"}));
+                                        DrivePathFromNative(package.Path("temp")) + "\\AddDel.inf"}));
     std::vector<std::string> copies =
         package.Copies("windows/System32/rundll32.exe");
     ASSERT_EQ(copies.size(), 1u);

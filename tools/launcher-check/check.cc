@@ -18,6 +18,7 @@
 #include "deploy/zip_reader.h"
 #include "launcher-check/known_keys.h"
 #include "launcher-check/ascii_names.h"
+#include "platform/ansi_text.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
@@ -160,6 +161,7 @@ struct ArchiveEntry {
   std::string name;  // "/" turned into "\"
   EntryKind kind;
   bool nameTooLong;
+  bool unrepresentable;  // a UTF-8 name the code page cannot hold
 };
 
 // Entries that a 32-bit program on 64-bit Windows writes into SysWOW64
@@ -184,10 +186,11 @@ bool ListArchive(const std::string& path, std::vector<ArchiveEntry>* entries) {
     ArchiveEntry entry;
     entry.nameTooLong = info.nameSize >= sizeof(name);
     entry.kind = EntryKind::kRefused;
+    entry.unrepresentable = false;
     if (!entry.nameTooLong) {
-      entry.name = name;
-      std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
-      entry.kind = ClassifyEntryName(entry.name.c_str(), kColonRefused);
+      entry.unrepresentable = !EntryNameInCodePage(name, info.utf8Name, &entry.name);
+      if (entry.unrepresentable) entry.name = name;
+      else entry.kind = ClassifyEntryName(entry.name.c_str(), kColonRefused);
     }
     entries->push_back(entry);
     if (reader->goToNextFile(archive) == kZipEndOfList) break;
@@ -557,6 +560,12 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
   for (const ArchiveEntry& entry : entries) {
     if (entry.nameTooLong) {
       r_.Line("    SKIPPED (name longer than " + Number(kEntryNameSize - 1) + " bytes)");
+      ++refused;
+      continue;
+    }
+    if (entry.unrepresentable) {
+      r_.Line("    SKIPPED " + entry.name + " (UTF-8 name: code page " + Number(CurrentAnsiCodePage()) +
+              " cannot hold its characters)");
       ++refused;
       continue;
     }
