@@ -168,3 +168,14 @@ TEST(Launch, SecondLauncherOfTheSameNameIsHeldBack) {
   EXPECT_EQ(second.Run(quick).status, 1);
   EXPECT_EQ(second.Records().size(), 1u);
 }
+
+TEST(Launch, LauncherInAFolderWithAMultibyteNameStartsItsOwnSetup) {
+  // Under a UTF-8 locale "あ" must not be read as lead bytes that swallow
+  // the separator after it. (The Wine harness cannot yet start a program
+  // below a non-ASCII folder.)
+  if (UnderWine()) GTEST_SKIP() << "the Wine harness starts nothing below a non-ASCII folder";
+  ScopedLocale locale("ja_JP.UTF-8");
+  LauncherPackage package("Setup.exe", "\xE3\x81\x82");
+  EXPECT_EQ(package.Run("-x").status, 1);
+  EXPECT_EQ(package.Records().size(), 1u);
+}
