@@ -15,7 +15,6 @@
 #include "housekeeping/start_menu.h"
 #include "locale/language_swap.h"
 #include "platform/ansi_text.h"
-#include "platform/environment.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
 #include "platform/single_instance.h"
@@ -162,8 +161,7 @@ void RunLauncher(const char* commandTail) {
   }
 
   RegistryScript script;
-  const RegistryScriptOutcome registry = RunRegistryScript(
-      paths.iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"), &script);
+  const RegistryScriptOutcome registry = ApplyRegistryScript(paths.iniPath, &script);
   for (const LeftOutEntry& entry : script.leftOut)
     LogStep(log, "registry", entry.entry + " left out: " + entry.reason);
   LogStep(log, "registry", RegistryOutcomeText(registry));

@@ -72,6 +72,11 @@ bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPa
   return true;
 }
 
+RegistryScriptOutcome ApplyRegistryScript(const char* iniPath, RegistryScript* script) {
+  return RunRegistryScript(iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"),
+                           script);
+}
+
 RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
                                         const char* systemRoot, RegistryScript* script) {
   if (temp == nullptr) return RegistryScriptOutcome::kSkipped;

@@ -32,8 +32,12 @@ enum class RegistryScriptOutcome {
   kScriptNotWritten,     // the launcher must end here
 };
 
-// Writes the listed changes as a script, installs it and deletes it, for
-// given values of TEMP and SystemRoot (null when unset). `script`, when
+// The step: writes the listed changes as "AddDel.inf" in TEMP, has the
+// system's installer apply it and deletes it. The caller ends the launcher
+// on kScriptNotWritten. `script`, when given, receives what was composed.
+RegistryScriptOutcome ApplyRegistryScript(const char* iniPath, RegistryScript* script = nullptr);
+
+// The same for given values of TEMP and SystemRoot (null when unset). `script`, when
 // given, receives what was composed.
 RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
                                         const char* systemRoot,
