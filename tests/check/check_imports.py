@@ -155,8 +155,8 @@ def main(argv):
         return 2
     table = read_table(argv[1])
     failed = False
-    for spec in argv[3:]:
-        path, _, kind = spec.partition("=")
+    for argument in argv[3:]:
+        path, _, kind = argument.partition("=")
         count, problems = check(table, argv[2], path, kind)
         print("%s: %d imports%s" % (path, count, ", all load" if not problems else ""))
         for problem in problems:
