@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/command_tail.h"
-#include "platform/command_line.h"
+#include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string raw(reinterpret_cast<const char*>(data), size);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/profile_parse.h"
-#include "platform/profile_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);

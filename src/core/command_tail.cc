@@ -1,6 +1,6 @@
 #include "core/command_tail.h"
 
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 const char* SkipProgramName(const char* commandLine) {
   if (commandLine == nullptr) return "";

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/main_sequence.h"
-#include "platform/command_line.h"
+#include "platform/text.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -14,11 +14,9 @@
 #include "housekeeping/process_termination.h"
 #include "housekeeping/start_menu.h"
 #include "locale/language_swap.h"
-#include "platform/ansi_text.h"
-#include "platform/module_path.h"
 #include "platform/process.h"
-#include "platform/single_instance.h"
-#include "platform/sleep.h"
+#include "platform/system.h"
+#include "platform/text.h"
 #include "registry/registry_script.h"
 
 namespace {

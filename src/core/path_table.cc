@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/ansi_text.h"
-#include "platform/module_path.h"
+#include "platform/system.h"
+#include "platform/text.h"
 
 namespace {
 

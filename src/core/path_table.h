@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/path_buffer.h"
-#include "platform/os_version.h"
+#include "platform/system.h"
 
 // Platform kinds; only kWindowsXp changes anything (it picks the ".xp" and
 // ".sxp" archives).

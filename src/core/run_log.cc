@@ -5,7 +5,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/native_path.h"
+#include "platform/file_system.h"
 
 namespace {
 

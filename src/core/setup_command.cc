@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/path_buffer.h"
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 bool BuildSetupPath(const char* modulePath, const char* setupProgram, char* setupPath) {
   const char* slash = FindLastAnsiChar(modulePath, '\\');

@@ -2,8 +2,8 @@
 
 #include "core/path_buffer.h"
 #include "deploy/zip_extraction.h"
-#include "platform/environment.h"
-#include "platform/shell_path.h"
+#include "platform/shell.h"
+#include "platform/system.h"
 
 namespace {
 

@@ -6,11 +6,8 @@
 #include <ctime>
 
 #include "core/path_buffer.h"
-#include "platform/file_ops.h"
-#include "platform/file_output.h"
 #include "platform/file_system.h"
-#include "platform/file_times.h"
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "deploy/zip_reader.h"
-#include "platform/native_path.h"
+#include "platform/file_system.h"
 
 namespace {
 

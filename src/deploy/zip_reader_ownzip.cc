@@ -5,7 +5,7 @@
 #include <string>
 
 #include "deploy/ownzip/ownzip.h"
-#include "platform/native_path.h"
+#include "platform/file_system.h"
 
 namespace {
 

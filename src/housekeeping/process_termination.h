@@ -1,7 +1,7 @@
 #ifndef LAUNCHER_HOUSEKEEPING_PROCESS_TERMINATION_H
 #define LAUNCHER_HOUSEKEEPING_PROCESS_TERMINATION_H
 
-#include "platform/process_list.h"
+#include "platform/process.h"
 
 // Result codes of TerminateProcessByImageName.
 enum : int {

@@ -3,10 +3,8 @@
 #include <cstring>
 
 #include "core/path_buffer.h"
-#include "platform/directory_walk.h"
 #include "platform/file_system.h"
-#include "platform/move_file.h"
-#include "platform/shell_folders.h"
+#include "platform/shell.h"
 
 namespace {
 

@@ -5,10 +5,9 @@
 
 #include "core/indexed_keys.h"
 #include "core/settings.h"
-#include "platform/file_ops.h"
 #include "platform/file_system.h"
 #include "platform/profile.h"
-#include "platform/system_language.h"
+#include "platform/text.h"
 
 namespace {
 

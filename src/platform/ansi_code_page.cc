@@ -1,4 +1,4 @@
-#include "platform/ansi_code_page.h"
+#include "platform/text.h"
 
 #include <cstdlib>
 #include <cstring>

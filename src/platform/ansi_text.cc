@@ -1,6 +1,4 @@
-#include "platform/ansi_text.h"
-
-#include "platform/utf8_text.h"
+#include "platform/text.h"
 
 const char* FindLastAnsiChar(const char* text, char ch) {
   const char* found = nullptr;

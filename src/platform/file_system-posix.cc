@@ -1,28 +1,212 @@
 #include "platform/file_system.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <string>
+#include <utility>
 
-#include "platform/native_path.h"
-#include "platform/posix_file_mode.h"
+#include "platform/file_system-posix.h"
+#include "platform/text.h"
+
+namespace {
+
+bool DriveRoot(char letter, std::string* root) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 32);
+  if (letter < 'A' || letter > 'Z') return false;
+  if (letter == 'Z') {
+    root->clear();  // Z:\x is /x
+    return true;
+  }
+  std::string variable = "LAUNCHER_DRIVE_";
+  variable += letter;
+  const char* value = std::getenv(variable.c_str());
+  if (value == nullptr || *value == '\0') return false;
+  *root = value;
+  while (!root->empty() && root->back() == '/') root->pop_back();
+  return true;
+}
+
+bool WriteAllTo(int descriptor, const void* data, size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t written = write(descriptor, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// DeleteFileA on a host path: a link is removed itself.
+bool DeleteHostFile(const std::string& native) {
+  struct stat info;
+  if (lstat(native.c_str(), &info) != 0 || RefusesReplacement(AttributesOfMode(info.st_mode)))
+    return false;
+  return unlink(native.c_str()) == 0;
+}
+
+}  // namespace
+
+bool NativePath(const char* path, std::string* native) {
+  std::string rest = path;
+  native->clear();
+  if (rest.empty()) return false;
+  if (rest.size() >= 2 && rest[1] == ':' &&
+      ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
+    if (!DriveRoot(rest[0], native)) return false;
+    rest.erase(0, 2);
+    // "C:" and "C:x" are taken as the drive's root: there is no per-drive
+    // current directory here.
+    if (rest.empty() || (rest[0] != '\\' && rest[0] != '/')) rest.insert(0, "/");
+  }
+  // A trail byte 0x5C belongs to its character; it is no separator.
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '\\') {
+      rest[i] = '/';
+    } else if (IsAnsiLeadByte(static_cast<unsigned char>(rest[i])) && i + 1 < rest.size()) {
+      ++i;
+    }
+  }
+  *native += rest;
+  return true;
+}
+
+std::string DrivePathFromNative(const std::string& native) {
+  // No trail byte of a code page is 0x2F: every "/" is a separator.
+  std::string drive = "Z:";
+  for (char c : native) drive += (c == '/') ? '\\' : c;
+  return drive;
+}
 
 uint32_t GetPathAttributes(const char* path) {
-  std::string native;
+  const std::string native = HostPath(path);
   struct stat info;
-  if (!NativePath(path, &native) || lstat(native.c_str(), &info) != 0)
-    return kInvalidFileAttributes;
+  if (lstat(native.c_str(), &info) != 0) return kInvalidFileAttributes;
   if (S_ISLNK(info.st_mode)) {
     struct stat target;
     bool directory = stat(native.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
     return kAttributeReparsePoint | (directory ? kAttributeDirectory : kAttributeArchive);
   }
-  uint32_t attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : kAttributeArchive;
-  if (IsReadOnlyMode(info.st_mode)) attributes |= kAttributeReadOnly;
-  return attributes;
+  return AttributesOfMode(info.st_mode);
 }
 
-bool CreateDirectoryAt(const char* path) {
-  std::string native;
-  return NativePath(path, &native) && mkdir(native.c_str(), 0777) == 0;
+bool ClearReadOnly(const char* path) {
+  const std::string native = HostPath(path);
+  struct stat info;
+  if (stat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  return chmod(native.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool CreateDirectoryAt(const char* path) { return mkdir(HostPath(path).c_str(), 0777) == 0; }
+
+bool RemoveDirectoryAt(const char* path) { return rmdir(HostPath(path).c_str()) == 0; }
+
+bool RenameWithoutReplacing(const char* from, const char* to) {
+  const std::string source = HostPath(from), target = HostPath(to);
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+  // Without an atomic form, the name is checked first.
+  struct stat info;
+  if (lstat(target.c_str(), &info) == 0 || errno != ENOENT) return false;
+  return rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool CopyFileWithoutReplacing(const char* from, const char* to) {
+  const std::string source = HostPath(from), target = HostPath(to);
+  int input = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (input < 0) return false;
+  struct stat info;
+  if (fstat(input, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(input);
+    return false;
+  }
+  // O_EXCL also refuses a dangling link at the target.
+  int output = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (output < 0) {
+    close(input);
+    return false;
+  }
+  bool copied = true;
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(input, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) copied = false;
+    if (got <= 0) break;
+    if (!WriteAllTo(output, buffer, static_cast<size_t>(got))) {
+      copied = false;
+      break;
+    }
+  }
+  close(input);
+  struct timespec times[2] = {info.st_atim, info.st_mtim};
+  copied = copied && futimens(output, times) == 0;
+  copied = copied && fchmod(output, info.st_mode & 0777) == 0;
+  copied = close(output) == 0 && copied;
+  if (!copied) unlink(target.c_str());
+  return copied;
+}
+
+bool MoveFileReplacing(const char* from, const char* to) {
+  const std::string source = HostPath(from), target = HostPath(to);
+  struct stat sourceInfo;
+  if (lstat(source.c_str(), &sourceInfo) != 0) return false;
+  struct stat targetInfo;
+  if (lstat(target.c_str(), &targetInfo) == 0) {
+    // rename() would put a directory in place of an empty one, which
+    // Windows never does; nor does it replace a directory or a read-only
+    // file by a file.
+    if (S_ISDIR(sourceInfo.st_mode) || RefusesReplacement(AttributesOfMode(targetInfo.st_mode)))
+      return false;
+  }
+  return rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool DeleteFileAt(const char* path) { return DeleteHostFile(HostPath(path)); }
+
+bool CreateNewOutputFile(const char* path, OutputFile* file) {
+  file->handle = -1;
+  int fd = open(HostPath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  file->handle = fd;
+  return true;
+}
+
+bool WriteOutputFile(OutputFile* file, const void* data, size_t size) {
+  return WriteAllTo(static_cast<int>(file->handle), data, size);
+}
+
+bool FlushOutputFile(OutputFile* file) { return fsync(static_cast<int>(file->handle)) == 0; }
+
+bool CloseOutputFile(OutputFile* file) {
+  int fd = static_cast<int>(file->handle);
+  file->handle = -1;
+  return close(fd) == 0;
+}
+
+bool WriteNewTextFile(const char* path, const std::string& text) {
+  const std::string native = HostPath(path);
+  struct stat info;
+  if (lstat(native.c_str(), &info) == 0) DeleteHostFile(native);
+  // O_EXCL never follows a link: if something took the name again in
+  // between, the file is not ours to write.
+  int descriptor = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor < 0) return false;
+  std::string lines;
+  lines.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  bool written = WriteAllTo(descriptor, lines.data(), lines.size());
+  return close(descriptor) == 0 && written;
 }

@@ -1,4 +1,4 @@
-#include "platform/file_times.h"
+#include "platform/file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,9 +7,7 @@
 #include <ctime>
 #include <string>
 
-#include "platform/file_output.h"
-#include "platform/native_path.h"
-#include "platform/posix_file_mode.h"
+#include "platform/file_system-posix.h"
 
 namespace {
 
@@ -49,9 +47,6 @@ bool DosStampToLocalTime(uint32_t dosDateTime, struct tm* local) {
   return true;
 }
 
-}  // namespace
-
-namespace {
 
 // Sets the last-write time of the open `fd` to the stamp; the last access
 // stays. A stamp that is no valid date leaves the times as they are.
@@ -71,13 +66,11 @@ void StampDescriptor(int fd, uint32_t dosDateTime) {
 }  // namespace
 
 bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime) {
-  std::string native;
-  if (!NativePath(path, &native)) return false;
+  const std::string native = HostPath(path);
   struct stat info;
   // Windows opens neither a directory (without backup semantics) nor a
   // read-only file for writing; root would get both here.
-  if (stat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
-      IsReadOnlyMode(info.st_mode))
+  if (stat(native.c_str(), &info) != 0 || RefusesReplacement(AttributesOfMode(info.st_mode)))
     return false;
   int fd = open(native.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) return false;
@@ -92,10 +85,8 @@ bool StampOutputFileFromDos(OutputFile* file, uint32_t dosDateTime) {
 }
 
 bool ReadFileTimes(const char* path, FileTimes* times) {
-  std::string native;
   struct stat info;
-  if (!NativePath(path, &native) || stat(native.c_str(), &info) != 0)
-    return false;
+  if (stat(HostPath(path).c_str(), &info) != 0) return false;
   times->creation = FileTimeFromTimespec(info.st_ctim);
   times->lastAccess = FileTimeFromTimespec(info.st_atim);
   times->lastWrite = FileTimeFromTimespec(info.st_mtim);

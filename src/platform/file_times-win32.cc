@@ -1,8 +1,6 @@
-#include "platform/file_times.h"
+#include "platform/file_system.h"
 
 #include <windows.h>
-
-#include "platform/file_output.h"
 
 namespace {
 

@@ -30,9 +30,7 @@ bool MoveReplacingWith(const MoveCalls& calls, const char* from, const char* to)
   if (source == kInvalidFileAttributes) return false;
   const uint32_t target = calls.attributes(calls.context, to);
   if (target == kInvalidFileAttributes) return calls.move(calls.context, from, to);
-  if ((source & kAttributeDirectory) != 0 || (target & kAttributeDirectory) != 0 ||
-      (target & kAttributeReadOnly) != 0)
-    return false;
+  if ((source & kAttributeDirectory) != 0 || RefusesReplacement(target)) return false;
 
   char aside[kPathLimit + 1];
   if (!FindAsideName(calls, to, aside) || !calls.move(calls.context, to, aside)) return false;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/command_line.h"
-#include "platform/native_path.h"
+#include "platform/file_system.h"
+#include "platform/text.h"
 
 extern char** environ;
 

@@ -1,7 +1,13 @@
+// Processes: starting a program and waiting for it (and for the processes
+// it starts), and the primitives that list and end running processes.
 #ifndef LAUNCHER_PLATFORM_PROCESS_H
 #define LAUNCHER_PLATFORM_PROCESS_H
 
 #include <cstdint>
+
+#include "platform/system.h"
+
+// --- Starting and waiting ----------------------------------------------------
 
 // How far a wait reaches beyond the child's own process.
 enum class TreeWatch {
@@ -41,5 +47,104 @@ bool StartProcessTree(const char* commandLine, ChildProcess* child);
 // exit code, then, when its tree is watched, waits until no process of the
 // tree is left; releases everything. The exit code stays the child's own.
 void WaitForProcessEnd(ChildProcess* child);
+
+// --- Listing and ending processes --------------------------------------------
+
+// Listing and ending running processes. The two listing interfaces of the
+// Windows families are libraries loaded at run time; their entry points are
+// handed out as tables of plain functions, so that callers can be driven by
+// any table, not only by the system's.
+//
+// Handles are opaque values. A process or library handle of 0 means the
+// open or load failed; a snapshot that could not be taken is
+// kInvalidHandleValue, as on Windows.
+//
+// On POSIX systems (Linux: the /proc process table):
+// - The system reports itself as an NT system, so only the process-status
+//   table is used; the tool-help library "cannot be loaded".
+// - A process may be opened (for querying or for ending) when it exists and
+//   this process may signal it, which is the closest match to Windows'
+//   access check: processes of other users are not opened unless running
+//   as root.
+// - A process has one module, its executable, unless it has no user address
+//   space (a kernel thread, or a process that has exited but was not yet
+//   collected by its parent); listing its modules then fails.
+// - The module's base name is the last component of /proc/PID/exe, without
+//   the " (deleted)" mark of a replaced file. A program run by Wine shows
+//   Wine's loader there ("wine64", "wine64-preloader", ...), while Wine puts
+//   the program's Windows command line into /proc/PID/cmdline, whose first
+//   argument is the program as it was started ("C:\dir\Prog.exe", or just
+//   "prog" when started by a shell); for those the name is the last
+//   component of that argument, with ".exe" added when it has no extension,
+//   so a Windows program run under Wine is found under its image name. When the executable link cannot be read (a process that made
+//   itself unreadable), the last component of the first argument is used,
+//   and failing that /proc/PID/comm.
+// - Ending a process sends it SIGKILL through a pidfd taken when it was
+//   opened, so a process identifier reused in between is never hit. The exit
+//   code cannot be chosen.
+
+using SystemHandle = uintptr_t;
+constexpr SystemHandle kInvalidHandleValue = ~static_cast<SystemHandle>(0);
+
+// Process access rights.
+constexpr uint32_t kProcessTerminate = 0x0001;
+constexpr uint32_t kProcessVmRead = 0x0010;
+constexpr uint32_t kProcessQueryInformation = 0x0400;
+
+// Tool-help snapshot kinds.
+constexpr uint32_t kSnapProcess = 0x2;
+constexpr uint32_t kSnapModule = 0x8;
+
+// Entry points of the process-status library, "PSAPI.DLL". A null entry was
+// not found in the library.
+struct ProcessStatusFunctions {
+  // Fills `ids` (room for `bytes` / 4 identifiers); `bytesReturned` gets the
+  // number of bytes filled.
+  bool (*enumProcesses)(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned);
+  // Fills `modules` (room for `bytes` / sizeof(SystemHandle) handles) with
+  // the process's modules, the executable first.
+  bool (*enumProcessModules)(SystemHandle process, SystemHandle* modules, uint32_t bytes,
+                             uint32_t* bytesNeeded);
+  // Copies the module's base name into `name`, cut to `size` - 1 bytes and
+  // terminated; returns its length, 0 on failure.
+  uint32_t (*getModuleBaseNameA)(SystemHandle process, SystemHandle module, char* name,
+                                 uint32_t size);
+};
+
+// What the tool-help functions report of a process and of a module.
+struct ToolHelpProcessEntry {
+  uint32_t processId;
+};
+struct ToolHelpModuleEntry {
+  char module[256];  // the module's name, terminated
+};
+
+// Tool-help entry points, looked up in "Kernel32.DLL". A null entry was not
+// found.
+struct ToolHelpFunctions {
+  // kInvalidHandleValue when no snapshot can be taken.
+  SystemHandle (*createToolhelp32Snapshot)(uint32_t flags, uint32_t processId);
+  bool (*process32First)(SystemHandle snapshot, ToolHelpProcessEntry* entry);
+  bool (*process32Next)(SystemHandle snapshot, ToolHelpProcessEntry* entry);
+  bool (*module32First)(SystemHandle snapshot, ToolHelpModuleEntry* entry);
+  bool (*module32Next)(SystemHandle snapshot, ToolHelpModuleEntry* entry);
+};
+
+// Everything process termination asks of the system.
+struct ProcessSystem {
+  bool (*queryOsVersion)(OsVersion* version);
+  // Loads the library and looks up every entry point; returns the library
+  // handle, 0 when the library cannot be loaded.
+  SystemHandle (*loadProcessStatus)(ProcessStatusFunctions* functions);
+  SystemHandle (*loadToolHelp)(ToolHelpFunctions* functions);
+  void (*freeLibrary)(SystemHandle library);
+  // 0 when the process cannot be opened with that access.
+  SystemHandle (*openProcess)(uint32_t access, uint32_t processId);
+  bool (*terminateProcess)(SystemHandle process, uint32_t exitCode);
+  void (*closeHandle)(SystemHandle handle);
+};
+
+// The running system's functions.
+const ProcessSystem& RunningProcessSystem();
 
 #endif

@@ -1,4 +1,4 @@
-#include "platform/process_list.h"
+#include "platform/process.h"
 
 #include <dirent.h>
 #include <signal.h>

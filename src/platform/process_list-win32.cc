@@ -1,4 +1,4 @@
-#include "platform/process_list.h"
+#include "platform/process.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

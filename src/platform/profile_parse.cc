@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#include "platform/ansi_text.h"
-#include "platform/unicode_case.h"
-#include "platform/utf8_text.h"
+#include "platform/text.h"
 
 namespace {
 

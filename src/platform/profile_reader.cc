@@ -1,10 +1,9 @@
-#include "platform/profile_reader.h"
+#include "platform/profile_parse.h"
 
 #include <cstring>
 #include <vector>
 
-#include "platform/ansi_text.h"
-#include "platform/profile_parse.h"
+#include "platform/text.h"
 
 namespace {
 

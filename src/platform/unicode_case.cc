@@ -1,4 +1,4 @@
-#include "platform/unicode_case.h"
+#include "platform/text.h"
 
 char16_t UnicodeUpperCase(char16_t c) {
   auto minus = [c](int offset) { return static_cast<char16_t>(c - offset); };

@@ -6,10 +6,10 @@
 
 #include "core/path_buffer.h"
 #include "core/settings.h"
-#include "platform/environment.h"
-#include "platform/file_ops.h"
+#include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/system.h"
 #include "registry/inf_line.h"
 #include "registry/registry_entries.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 #include "support/code_page_locale.h"
 
 namespace {

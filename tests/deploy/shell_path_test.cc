@@ -1,6 +1,6 @@
 // What PathRemoveFileSpecA makes of a path: the Windows build checks the
 // system's own function (under Wine), the POSIX build ours.
-#include "platform/shell_path.h"
+#include "platform/shell.h"
 
 #include <gtest/gtest.h>
 

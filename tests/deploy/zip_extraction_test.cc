@@ -23,9 +23,7 @@
 
 #include "deploy/zip_builder.h"
 #include "platform/file_system.h"
-#include "platform/file_times.h"
-#include "platform/ansi_text.h"
-#include "platform/utf8_text.h"
+#include "platform/text.h"
 #include "support/code_page_locale.h"
 #include "support/temp_dir.h"
 

@@ -5,8 +5,7 @@
 #include <set>
 #include <string>
 
-#include "platform/directory_walk.h"
-#include "platform/move_file.h"
+#include "platform/file_system.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32

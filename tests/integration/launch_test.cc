@@ -7,7 +7,7 @@
 #include <string>
 
 #include "integration/launcher_harness.h"
-#include "platform/command_line.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/command_line.h"
+#include "platform/text.h"
 #include "support/hex.h"
 
 extern char** environ;

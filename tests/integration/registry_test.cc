@@ -2,7 +2,7 @@
 // installer as a script in TEMP that is deleted afterwards.
 #include <gtest/gtest.h>
 
-#include "platform/native_path.h"
+#include "platform/file_system.h"
 
 #include <filesystem>
 #include <fstream>

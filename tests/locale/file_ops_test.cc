@@ -1,4 +1,4 @@
-#include "platform/file_ops.h"
+#include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/system_language.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 

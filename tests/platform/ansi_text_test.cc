@@ -1,11 +1,9 @@
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/ansi_code_page.h"
-#include "platform/utf8_text.h"
 #include "support/code_page_locale.h"
 
 TEST(Utf8Text, RoundTripsAndRefusesMalformedBytes) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile_reader.h"
+#include "platform/profile_parse.h"
 #include "support/temp_dir.h"
 
 namespace {

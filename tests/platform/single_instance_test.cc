@@ -1,7 +1,7 @@
 // The POSIX lock directory: only a real directory of the user's own that
 // nobody else can write to is trusted; otherwise a private one is used.
 #ifndef _WIN32
-#include "platform/single_instance.h"
+#include "platform/system.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ansi_code_page.h"
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 class CodePageLocale {
  public:

@@ -5,7 +5,7 @@
 #include <random>
 #include <sstream>
 
-#include "platform/native_path.h"
+#include "platform/file_system.h"
 
 namespace fs = std::filesystem;
 

@@ -16,18 +16,14 @@
 #include "deploy/deployment.h"
 #include "deploy/zip_extraction.h"
 #include "deploy/zip_reader.h"
-#include "launcher-check/known_keys.h"
 #include "launcher-check/ascii_names.h"
-#include "platform/ansi_text.h"
-#include "platform/environment.h"
+#include "launcher-check/known_keys.h"
 #include "platform/file_system.h"
-#include "platform/native_path.h"
-#include "platform/os_version.h"
 #include "platform/profile.h"
 #include "platform/profile_parse.h"
-#include "platform/profile_reader.h"
-#include "platform/shell_folders.h"
-#include "platform/system_language.h"
+#include "platform/shell.h"
+#include "platform/system.h"
+#include "platform/text.h"
 #include "registry/registry_script.h"
 #include "resources/version.h"
 
@@ -63,25 +59,6 @@ std::string Hex4(unsigned value) {
 bool IsFile(const std::string& path) {
   const uint32_t attributes = GetPathAttributes(path.c_str());
   return attributes != kInvalidFileAttributes && (attributes & kAttributeDirectory) == 0;
-}
-
-// Plain stdio rather than file streams: those pull in runtime functions
-// (_fstat64) that older systems' msvcrt.dll lacks, and the tool must load
-// wherever the launcher loads.
-bool ReadWholeFile(const std::string& path, std::string* contents) {
-  std::string native;
-  if (!NativePath(path.c_str(), &native)) return false;
-  std::FILE* in = std::fopen(native.c_str(), "rb");
-  if (in == nullptr) return false;
-  std::string text;
-  char chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), in)) > 0) text.append(chunk, got);
-  const bool failed = std::ferror(in) != 0;
-  std::fclose(in);
-  if (failed) return false;
-  *contents = std::move(text);
-  return true;
 }
 
 // A value as the launcher's reader gives it, with no buffer limit, and

@@ -1,11 +1,11 @@
-#include "platform/directory_walk.h"
+#include "platform/file_system.h"
 
 #include <dirent.h>
 
 #include <cstring>
 #include <string>
 
-#include "platform/native_path.h"
+#include "platform/file_system-posix.h"
 
 namespace {
 
@@ -50,9 +50,8 @@ bool FindFirstEntry(const char* pattern, DirectoryListing* listing, DirectoryEnt
   std::string mask = cut == std::string::npos ? text : text.substr(cut + 1);
   // "*.*" is Windows' way of saying every name, those without a dot too.
   if (mask == "*.*") mask = "*";
-  std::string native;
-  if (mask.empty() || !NativePath(directory.c_str(), &native)) return false;
-  DIR* handle = opendir(native.c_str());
+  if (mask.empty()) return false;
+  DIR* handle = opendir(HostPath(directory.c_str()).c_str());
   if (handle == nullptr) return false;
   OpenListing* open = new OpenListing{handle, mask};
   if (!ReadMatching(open, entry)) {

@@ -1,4 +1,4 @@
-#include "platform/single_instance.h"
+#include "platform/system.h"
 
 #include <windows.h>
 

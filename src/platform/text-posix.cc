@@ -2,14 +2,11 @@
 // through the C library's iconv, which in a static program loads its
 // converters at run time; where they are missing every conversion of such a
 // page reports a loss, so nothing is ever written under a guessed name.
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 #include <iconv.h>
 
 #include <cerrno>
-
-#include "platform/ansi_code_page.h"
-#include "platform/utf8_text.h"
 
 namespace {
 
@@ -180,4 +177,8 @@ bool UnicodeToAnsi(const std::u16string& unicode, std::string* ansi) {
     default:
       return UnicodeToDoubleByte(unicode, ansi);
   }
+}
+
+uint16_t GetSystemDefaultLanguage() {
+  return LanguageIdForLocale(LocaleNameFromEnvironment());
 }

@@ -1,10 +1,8 @@
-#include "platform/ansi_text.h"
+#include "platform/text.h"
 
 #include <windows.h>
 
 #include <climits>
-
-#include "platform/utf8_text.h"
 
 namespace {
 
@@ -74,3 +72,5 @@ bool UnicodeToAnsi(const std::u16string& unicode, std::string* ansi) {
   std::u16string back;
   return AnsiToUnicode(*ansi, &back) && back == unicode;
 }
+
+uint16_t GetSystemDefaultLanguage() { return GetSystemDefaultLangID(); }

@@ -1,7 +1,8 @@
-#include "platform/shell_folders.h"
+#include "platform/shell.h"
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <cstring>
 
@@ -13,3 +14,5 @@ bool GetCommonProgramsFolder(char* path, size_t size) {
   std::memcpy(path, folder, length + 1);
   return true;
 }
+
+bool RemoveFileSpec(char* path) { return PathRemoveFileSpecA(path) != 0; }

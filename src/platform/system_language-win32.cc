@@ -1,5 +1,0 @@
-#include "platform/system_language.h"
-
-#include <windows.h>
-
-uint16_t GetSystemDefaultLanguage() { return GetSystemDefaultLangID(); }
