@@ -19,10 +19,10 @@ void UpperCaseInPlace(char* text) {
 }
 
 int TerminateFirstMatch(const ProcessSystem& system, uint32_t processId) {
-  SystemHandle process = system.openProcess(kProcessTerminate, processId);
+  SystemHandle process = system.openProcess(system.context, kProcessTerminate, processId);
   if (process == 0) return kCannotOpenMatch;
-  bool ended = system.terminateProcess(process, 0);
-  system.closeHandle(process);
+  bool ended = system.terminateProcess(system.context, process, 0);
+  system.closeHandle(system.context, process);
   return ended ? kTerminated : kTerminateFailed;
 }
 
@@ -31,28 +31,30 @@ int TerminateFirstMatch(const ProcessSystem& system, uint32_t processId) {
 void FirstModuleName(const ProcessSystem& system, const ProcessStatusFunctions& status,
                      uint32_t processId, char* name) {
   std::memcpy(name, kUnknownModuleName, sizeof(kUnknownModuleName));
-  SystemHandle process = system.openProcess(kProcessQueryInformation | kProcessVmRead, processId);
+  SystemHandle process =
+      system.openProcess(system.context, kProcessQueryInformation | kProcessVmRead, processId);
   if (process == 0) return;
   SystemHandle firstModule = 0;
   uint32_t needed = 0;
-  if (status.enumProcessModules(process, &firstModule, sizeof(firstModule), &needed))
-    status.getModuleBaseNameA(process, firstModule, name, kModuleNameLimit);
-  system.closeHandle(process);
+  if (status.enumProcessModules(status.context, process, &firstModule, sizeof(firstModule),
+                                &needed))
+    status.getModuleBaseNameA(status.context, process, firstModule, name, kModuleNameLimit);
+  system.closeHandle(system.context, process);
 }
 
 int TerminateOnNtFamily(const char* target, const ProcessSystem& system) {
   ProcessStatusFunctions status = {};
-  SystemHandle library = system.loadProcessStatus(&status);
+  SystemHandle library = system.loadProcessStatus(system.context, &status);
   if (library == 0) return kProcessStatusNotLoaded;
   if (status.enumProcesses == nullptr || status.enumProcessModules == nullptr ||
       status.getModuleBaseNameA == nullptr) {
-    system.freeLibrary(library);
+    system.freeLibrary(system.context, library);
     return kProcessStatusIncomplete;
   }
   static uint32_t processIds[kMaxListedProcesses];
   uint32_t bytesReturned = 0;
-  if (!status.enumProcesses(processIds, sizeof(processIds), &bytesReturned)) {
-    system.freeLibrary(library);
+  if (!status.enumProcesses(status.context, processIds, sizeof(processIds), &bytesReturned)) {
+    system.freeLibrary(system.context, library);
     return kEnumProcessesFailed;
   }
   uint32_t count = bytesReturned / sizeof(processIds[0]);
@@ -70,7 +72,7 @@ int TerminateOnNtFamily(const char* target, const ProcessSystem& system) {
       break;
     }
   }
-  system.freeLibrary(library);
+  system.freeLibrary(system.context, library);
   return result;
 }
 
@@ -79,11 +81,11 @@ int TerminateOnNtFamily(const char* target, const ProcessSystem& system) {
 // could not be taken.
 bool ProcessHasModule(const ToolHelpFunctions& toolHelp, uint32_t processId, const char* target,
                       SystemHandle* moduleSnapshot) {
-  *moduleSnapshot = toolHelp.createToolhelp32Snapshot(kSnapModule, processId);
+  *moduleSnapshot = toolHelp.createToolhelp32Snapshot(toolHelp.context, kSnapModule, processId);
   if (*moduleSnapshot == kInvalidHandleValue) return false;
   ToolHelpModuleEntry module = {};
-  for (bool more = toolHelp.module32First(*moduleSnapshot, &module); more;
-       more = toolHelp.module32Next(*moduleSnapshot, &module)) {
+  for (bool more = toolHelp.module32First(toolHelp.context, *moduleSnapshot, &module); more;
+       more = toolHelp.module32Next(toolHelp.context, *moduleSnapshot, &module)) {
     module.module[sizeof(module.module) - 1] = '\0';
     if (std::strcmp(module.module, target) == 0) return true;
   }
@@ -92,23 +94,24 @@ bool ProcessHasModule(const ToolHelpFunctions& toolHelp, uint32_t processId, con
 
 int TerminateOnWindows95Family(const char* target, const ProcessSystem& system) {
   ToolHelpFunctions toolHelp = {};
-  SystemHandle library = system.loadToolHelp(&toolHelp);
+  SystemHandle library = system.loadToolHelp(system.context, &toolHelp);
   if (library == 0) return kToolHelpNotLoaded;
   if (toolHelp.createToolhelp32Snapshot == nullptr || toolHelp.process32First == nullptr ||
       toolHelp.process32Next == nullptr || toolHelp.module32First == nullptr ||
       toolHelp.module32Next == nullptr) {
-    system.freeLibrary(library);
+    system.freeLibrary(system.context, library);
     return kToolHelpIncomplete;
   }
-  SystemHandle processSnapshot = toolHelp.createToolhelp32Snapshot(kSnapProcess, 0);
+  SystemHandle processSnapshot =
+      toolHelp.createToolhelp32Snapshot(toolHelp.context, kSnapProcess, 0);
   if (processSnapshot == kInvalidHandleValue) {
-    system.freeLibrary(library);
+    system.freeLibrary(system.context, library);
     return kSnapshotFailed;
   }
   int result = kNoMatchingProcess;
   ToolHelpProcessEntry process = {};
-  for (bool more = toolHelp.process32First(processSnapshot, &process); more;
-       more = toolHelp.process32Next(processSnapshot, &process)) {
+  for (bool more = toolHelp.process32First(toolHelp.context, processSnapshot, &process); more;
+       more = toolHelp.process32Next(toolHelp.context, processSnapshot, &process)) {
     SystemHandle moduleSnapshot;
     bool match = ProcessHasModule(toolHelp, process.processId, target, &moduleSnapshot);
     if (moduleSnapshot == kInvalidHandleValue) {
@@ -119,13 +122,13 @@ int TerminateOnWindows95Family(const char* target, const ProcessSystem& system) 
       // The module snapshot stays open until the process has been dealt
       // with, then both snapshots are closed.
       result = TerminateFirstMatch(system, process.processId);
-      system.closeHandle(moduleSnapshot);
+      system.closeHandle(system.context, moduleSnapshot);
       break;
     }
-    system.closeHandle(moduleSnapshot);
+    system.closeHandle(system.context, moduleSnapshot);
   }
-  system.closeHandle(processSnapshot);
-  system.freeLibrary(library);
+  system.closeHandle(system.context, processSnapshot);
+  system.freeLibrary(system.context, library);
   return result;
 }
 
@@ -139,7 +142,7 @@ int TerminateProcessByImageNameWith(const char* imageName, const ProcessSystem& 
   UpperCaseInPlace(target);
 
   OsVersion version;
-  if (!system.queryOsVersion(&version)) return kVersionQueryFailed;
+  if (!system.queryOsVersion(system.context, &version)) return kVersionQueryFailed;
   if (version.platformId == kPlatformWin32Nt) return TerminateOnNtFamily(target, system);
   if (version.platformId == kPlatformWin32Windows) return TerminateOnWindows95Family(target, system);
   return kUnknownPlatformFamily;

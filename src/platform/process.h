@@ -52,8 +52,7 @@ void WaitForProcessEnd(ChildProcess* child);
 
 // Listing and ending running processes. The two listing interfaces of the
 // Windows families are libraries loaded at run time; their entry points are
-// handed out as tables of plain functions, so that callers can be driven by
-// any table, not only by the system's.
+// handed out as tables of plain functions.
 //
 // Handles are opaque values. A process or library handle of 0 means the
 // open or load failed; a snapshot that could not be taken is
@@ -76,9 +75,10 @@ void WaitForProcessEnd(ChildProcess* child);
 //   argument is the program as it was started ("C:\dir\Prog.exe", or just
 //   "prog" when started by a shell); for those the name is the last
 //   component of that argument, with ".exe" added when it has no extension,
-//   so a Windows program run under Wine is found under its image name. When the executable link cannot be read (a process that made
-//   itself unreadable), the last component of the first argument is used,
-//   and failing that /proc/PID/comm.
+//   so a Windows program run under Wine is found under its image name. When
+//   the executable link cannot be read (a process that made itself
+//   unreadable), the last component of the first argument is used, and
+//   failing that /proc/PID/comm.
 // - Ending a process sends it SIGKILL through a pidfd taken when it was
 //   opened, so a process identifier reused in between is never hit. The exit
 //   code cannot be chosen.
@@ -95,20 +95,25 @@ constexpr uint32_t kProcessQueryInformation = 0x0400;
 constexpr uint32_t kSnapProcess = 0x2;
 constexpr uint32_t kSnapModule = 0x8;
 
+// Every table below hands its `context` to each of its functions as their
+// first argument, so that a table can be driven by any state, not only by
+// the system's.
+
 // Entry points of the process-status library, "PSAPI.DLL". A null entry was
 // not found in the library.
 struct ProcessStatusFunctions {
+  void* context;
   // Fills `ids` (room for `bytes` / 4 identifiers); `bytesReturned` gets the
   // number of bytes filled.
-  bool (*enumProcesses)(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned);
+  bool (*enumProcesses)(void* context, uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned);
   // Fills `modules` (room for `bytes` / sizeof(SystemHandle) handles) with
   // the process's modules, the executable first.
-  bool (*enumProcessModules)(SystemHandle process, SystemHandle* modules, uint32_t bytes,
-                             uint32_t* bytesNeeded);
+  bool (*enumProcessModules)(void* context, SystemHandle process, SystemHandle* modules,
+                             uint32_t bytes, uint32_t* bytesNeeded);
   // Copies the module's base name into `name`, cut to `size` - 1 bytes and
   // terminated; returns its length, 0 on failure.
-  uint32_t (*getModuleBaseNameA)(SystemHandle process, SystemHandle module, char* name,
-                                 uint32_t size);
+  uint32_t (*getModuleBaseNameA)(void* context, SystemHandle process, SystemHandle module,
+                                 char* name, uint32_t size);
 };
 
 // What the tool-help functions report of a process and of a module.
@@ -122,26 +127,29 @@ struct ToolHelpModuleEntry {
 // Tool-help entry points, looked up in "Kernel32.DLL". A null entry was not
 // found.
 struct ToolHelpFunctions {
+  void* context;
   // kInvalidHandleValue when no snapshot can be taken.
-  SystemHandle (*createToolhelp32Snapshot)(uint32_t flags, uint32_t processId);
-  bool (*process32First)(SystemHandle snapshot, ToolHelpProcessEntry* entry);
-  bool (*process32Next)(SystemHandle snapshot, ToolHelpProcessEntry* entry);
-  bool (*module32First)(SystemHandle snapshot, ToolHelpModuleEntry* entry);
-  bool (*module32Next)(SystemHandle snapshot, ToolHelpModuleEntry* entry);
+  SystemHandle (*createToolhelp32Snapshot)(void* context, uint32_t flags, uint32_t processId);
+  bool (*process32First)(void* context, SystemHandle snapshot, ToolHelpProcessEntry* entry);
+  bool (*process32Next)(void* context, SystemHandle snapshot, ToolHelpProcessEntry* entry);
+  bool (*module32First)(void* context, SystemHandle snapshot, ToolHelpModuleEntry* entry);
+  bool (*module32Next)(void* context, SystemHandle snapshot, ToolHelpModuleEntry* entry);
 };
 
 // Everything process termination asks of the system.
 struct ProcessSystem {
-  bool (*queryOsVersion)(OsVersion* version);
-  // Loads the library and looks up every entry point; returns the library
-  // handle, 0 when the library cannot be loaded.
-  SystemHandle (*loadProcessStatus)(ProcessStatusFunctions* functions);
-  SystemHandle (*loadToolHelp)(ToolHelpFunctions* functions);
-  void (*freeLibrary)(SystemHandle library);
+  void* context;
+  bool (*queryOsVersion)(void* context, OsVersion* version);
+  // Loads the library and looks up every entry point, filling the whole
+  // table, its context included; returns the library handle, 0 when the
+  // library cannot be loaded.
+  SystemHandle (*loadProcessStatus)(void* context, ProcessStatusFunctions* functions);
+  SystemHandle (*loadToolHelp)(void* context, ToolHelpFunctions* functions);
+  void (*freeLibrary)(void* context, SystemHandle library);
   // 0 when the process cannot be opened with that access.
-  SystemHandle (*openProcess)(uint32_t access, uint32_t processId);
-  bool (*terminateProcess)(SystemHandle process, uint32_t exitCode);
-  void (*closeHandle)(SystemHandle handle);
+  SystemHandle (*openProcess)(void* context, uint32_t access, uint32_t processId);
+  bool (*terminateProcess)(void* context, SystemHandle process, uint32_t exitCode);
+  void (*closeHandle)(void* context, SystemHandle handle);
 };
 
 // The running system's functions.

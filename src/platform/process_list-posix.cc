@@ -83,7 +83,7 @@ bool ImageName(pid_t pid, std::string* name) {
   return !name->empty();
 }
 
-bool EnumProcessesFromProc(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
+bool EnumProcessesFromProc(void*, uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
   DIR* proc = opendir("/proc");
   if (proc == nullptr) return false;
   uint32_t capacity = bytes / 4;
@@ -104,7 +104,7 @@ bool EnumProcessesFromProc(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
 
 OpenedProcess* FromHandle(SystemHandle handle) { return reinterpret_cast<OpenedProcess*>(handle); }
 
-bool EnumFirstModule(SystemHandle process, SystemHandle* modules, uint32_t bytes,
+bool EnumFirstModule(void*, SystemHandle process, SystemHandle* modules, uint32_t bytes,
                      uint32_t* bytesNeeded) {
   std::string name;
   if (!ImageName(FromHandle(process)->pid, &name)) return false;
@@ -113,7 +113,7 @@ bool EnumFirstModule(SystemHandle process, SystemHandle* modules, uint32_t bytes
   return true;
 }
 
-uint32_t GetModuleBaseNameFromProc(SystemHandle process, SystemHandle module, char* name,
+uint32_t GetModuleBaseNameFromProc(void*, SystemHandle process, SystemHandle module, char* name,
                                    uint32_t size) {
   std::string image;
   if (module != 1 || size == 0 || !ImageName(FromHandle(process)->pid, &image)) return 0;
@@ -123,16 +123,17 @@ uint32_t GetModuleBaseNameFromProc(SystemHandle process, SystemHandle module, ch
   return static_cast<uint32_t>(length);
 }
 
-SystemHandle LoadProcessStatus(ProcessStatusFunctions* functions) {
+SystemHandle LoadProcessStatus(void*, ProcessStatusFunctions* functions) {
+  functions->context = nullptr;
   functions->enumProcesses = EnumProcessesFromProc;
   functions->enumProcessModules = EnumFirstModule;
   functions->getModuleBaseNameA = GetModuleBaseNameFromProc;
   return 1;
 }
 
-SystemHandle LoadToolHelp(ToolHelpFunctions* /*functions*/) { return 0; }
+SystemHandle LoadToolHelp(void*, ToolHelpFunctions* /*functions*/) { return 0; }
 
-void FreeLibrary(SystemHandle /*library*/) {}
+void FreeLibrary(void*, SystemHandle /*library*/) {}
 
 int OpenPidfd(pid_t pid) {
 #ifdef SYS_pidfd_open
@@ -144,7 +145,7 @@ int OpenPidfd(pid_t pid) {
 #endif
 }
 
-SystemHandle OpenProcess(uint32_t /*access*/, uint32_t processId) {
+SystemHandle OpenProcess(void*, uint32_t /*access*/, uint32_t processId) {
   pid_t pid = static_cast<pid_t>(processId);
   if (pid <= 0 || static_cast<uint32_t>(pid) != processId) return 0;
   int pidfd = OpenPidfd(pid);
@@ -156,7 +157,7 @@ SystemHandle OpenProcess(uint32_t /*access*/, uint32_t processId) {
   return reinterpret_cast<SystemHandle>(new OpenedProcess{pid, pidfd});
 }
 
-bool TerminateProcess(SystemHandle process, uint32_t /*exitCode*/) {
+bool TerminateProcess(void*, SystemHandle process, uint32_t /*exitCode*/) {
   OpenedProcess* opened = FromHandle(process);
 #ifdef SYS_pidfd_send_signal
   if (opened->pidfd >= 0)
@@ -165,18 +166,20 @@ bool TerminateProcess(SystemHandle process, uint32_t /*exitCode*/) {
   return kill(opened->pid, SIGKILL) == 0;
 }
 
-void CloseHandle(SystemHandle handle) {
+void CloseHandle(void*, SystemHandle handle) {
   OpenedProcess* opened = FromHandle(handle);
   if (opened == nullptr) return;
   if (opened->pidfd >= 0) close(opened->pidfd);
   delete opened;
 }
 
+bool QueryVersion(void*, OsVersion* version) { return QueryOsVersion(version); }
+
 }  // namespace
 
 const ProcessSystem& RunningProcessSystem() {
-  static const ProcessSystem system = {QueryOsVersion, LoadProcessStatus, LoadToolHelp,
-                                       FreeLibrary,    OpenProcess,       TerminateProcess,
-                                       CloseHandle};
+  static const ProcessSystem system = {nullptr,     QueryVersion, LoadProcessStatus,
+                                       LoadToolHelp, FreeLibrary,  OpenProcess,
+                                       TerminateProcess, CloseHandle};
   return system;
 }

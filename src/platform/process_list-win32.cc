@@ -31,7 +31,7 @@ ModuleWalkEntry module32NextEntry;
 HANDLE ToWin(SystemHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 SystemHandle FromWin(HANDLE handle) { return reinterpret_cast<SystemHandle>(handle); }
 
-bool EnumProcessesForward(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
+bool EnumProcessesForward(void*, uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
   std::vector<DWORD> list(bytes / sizeof(DWORD) + 1);
   DWORD filled = 0;
   if (!enumProcessesEntry(list.data(), bytes / sizeof(DWORD) * sizeof(DWORD), &filled))
@@ -42,8 +42,8 @@ bool EnumProcessesForward(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned
   return true;
 }
 
-bool EnumProcessModulesForward(SystemHandle process, SystemHandle* modules, uint32_t bytes,
-                               uint32_t* bytesNeeded) {
+bool EnumProcessModulesForward(void*, SystemHandle process, SystemHandle* modules,
+                               uint32_t bytes, uint32_t* bytesNeeded) {
   std::vector<HMODULE> list(bytes / sizeof(HMODULE) + 1);
   DWORD needed = 0;
   if (!enumProcessModulesEntry(ToWin(process), list.data(),
@@ -56,12 +56,12 @@ bool EnumProcessModulesForward(SystemHandle process, SystemHandle* modules, uint
   return true;
 }
 
-uint32_t GetModuleBaseNameForward(SystemHandle process, SystemHandle module, char* name,
+uint32_t GetModuleBaseNameForward(void*, SystemHandle process, SystemHandle module, char* name,
                                   uint32_t size) {
   return getModuleBaseNameEntry(ToWin(process), reinterpret_cast<HMODULE>(module), name, size);
 }
 
-SystemHandle CreateSnapshotForward(uint32_t flags, uint32_t processId) {
+SystemHandle CreateSnapshotForward(void*, uint32_t flags, uint32_t processId) {
   return FromWin(createSnapshotEntry(flags, processId));
 }
 
@@ -85,32 +85,33 @@ bool ModuleWalk(ModuleWalkEntry walk, SystemHandle snapshot, ToolHelpModuleEntry
   return true;
 }
 
-bool Process32FirstForward(SystemHandle snapshot, ToolHelpProcessEntry* entry) {
+bool Process32FirstForward(void*, SystemHandle snapshot, ToolHelpProcessEntry* entry) {
   return ProcessWalk(process32FirstEntry, snapshot, entry);
 }
-bool Process32NextForward(SystemHandle snapshot, ToolHelpProcessEntry* entry) {
+bool Process32NextForward(void*, SystemHandle snapshot, ToolHelpProcessEntry* entry) {
   return ProcessWalk(process32NextEntry, snapshot, entry);
 }
-bool Module32FirstForward(SystemHandle snapshot, ToolHelpModuleEntry* entry) {
+bool Module32FirstForward(void*, SystemHandle snapshot, ToolHelpModuleEntry* entry) {
   return ModuleWalk(module32FirstEntry, snapshot, entry);
 }
-bool Module32NextForward(SystemHandle snapshot, ToolHelpModuleEntry* entry) {
+bool Module32NextForward(void*, SystemHandle snapshot, ToolHelpModuleEntry* entry) {
   return ModuleWalk(module32NextEntry, snapshot, entry);
 }
 
-SystemHandle LoadProcessStatus(ProcessStatusFunctions* functions) {
+SystemHandle LoadProcessStatus(void*, ProcessStatusFunctions* functions) {
   HMODULE library = LoadLibraryA("PSAPI.DLL");
   if (library == nullptr) return 0;
   enumProcessesEntry = LookUp<EnumProcessesEntry>(library, "EnumProcesses");
   enumProcessModulesEntry = LookUp<EnumProcessModulesEntry>(library, "EnumProcessModules");
   getModuleBaseNameEntry = LookUp<GetModuleBaseNameEntry>(library, "GetModuleBaseNameA");
+  functions->context = nullptr;
   functions->enumProcesses = enumProcessesEntry ? EnumProcessesForward : nullptr;
   functions->enumProcessModules = enumProcessModulesEntry ? EnumProcessModulesForward : nullptr;
   functions->getModuleBaseNameA = getModuleBaseNameEntry ? GetModuleBaseNameForward : nullptr;
   return reinterpret_cast<SystemHandle>(library);
 }
 
-SystemHandle LoadToolHelp(ToolHelpFunctions* functions) {
+SystemHandle LoadToolHelp(void*, ToolHelpFunctions* functions) {
   HMODULE library = LoadLibraryA("Kernel32.DLL");
   if (library == nullptr) return 0;
   createSnapshotEntry = LookUp<CreateSnapshotEntry>(library, "CreateToolhelp32Snapshot");
@@ -118,6 +119,7 @@ SystemHandle LoadToolHelp(ToolHelpFunctions* functions) {
   process32NextEntry = LookUp<ProcessWalkEntry>(library, "Process32Next");
   module32FirstEntry = LookUp<ModuleWalkEntry>(library, "Module32First");
   module32NextEntry = LookUp<ModuleWalkEntry>(library, "Module32Next");
+  functions->context = nullptr;
   functions->createToolhelp32Snapshot = createSnapshotEntry ? CreateSnapshotForward : nullptr;
   functions->process32First = process32FirstEntry ? Process32FirstForward : nullptr;
   functions->process32Next = process32NextEntry ? Process32NextForward : nullptr;
@@ -126,23 +128,27 @@ SystemHandle LoadToolHelp(ToolHelpFunctions* functions) {
   return reinterpret_cast<SystemHandle>(library);
 }
 
-void FreeLibraryHandle(SystemHandle library) { FreeLibrary(reinterpret_cast<HMODULE>(library)); }
+void FreeLibraryHandle(void*, SystemHandle library) {
+  FreeLibrary(reinterpret_cast<HMODULE>(library));
+}
 
-SystemHandle OpenProcessHandle(uint32_t access, uint32_t processId) {
+SystemHandle OpenProcessHandle(void*, uint32_t access, uint32_t processId) {
   return FromWin(OpenProcess(access, FALSE, processId));
 }
 
-bool TerminateProcessHandle(SystemHandle process, uint32_t exitCode) {
+bool TerminateProcessHandle(void*, SystemHandle process, uint32_t exitCode) {
   return TerminateProcess(ToWin(process), exitCode) != 0;
 }
 
-void CloseSystemHandle(SystemHandle handle) { CloseHandle(ToWin(handle)); }
+void CloseSystemHandle(void*, SystemHandle handle) { CloseHandle(ToWin(handle)); }
+
+bool QueryVersion(void*, OsVersion* version) { return QueryOsVersion(version); }
 
 }  // namespace
 
 const ProcessSystem& RunningProcessSystem() {
-  static const ProcessSystem system = {
-      QueryOsVersion,    LoadProcessStatus,      LoadToolHelp,     FreeLibraryHandle,
-      OpenProcessHandle, TerminateProcessHandle, CloseSystemHandle};
+  static const ProcessSystem system = {nullptr,           QueryVersion,      LoadProcessStatus,
+                                       LoadToolHelp,      FreeLibraryHandle, OpenProcessHandle,
+                                       TerminateProcessHandle, CloseSystemHandle};
   return system;
 }

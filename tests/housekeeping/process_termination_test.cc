@@ -8,7 +8,7 @@
 namespace {
 
 // A made-up system: processes with their modules, and every way the system
-// calls can fail. The fake functions reach it through `world`.
+// calls can fail. The fake functions reach it through the tables' context.
 struct FakeProcess {
   uint32_t id;
   std::vector<std::string> modules;  // the executable first
@@ -35,40 +35,44 @@ struct FakeWorld {
   uint32_t enumBytes = 0;
   uint32_t moduleRoom = 0;
   std::vector<uint32_t> ended;
+
+  // Walk positions of the current snapshots.
+  size_t processCursor = 0;
+  size_t moduleCursor = 0;
+
+  const FakeProcess* Find(uint32_t id) const {
+    for (const FakeProcess& process : processes) {
+      if (process.id == id) return &process;
+    }
+    return nullptr;
+  }
+  // Handles: processes are 0x10000 + id, module snapshots 0x20000 + id, the
+  // process snapshot 0x30000.
+  const FakeProcess* FromHandle(SystemHandle handle) const {
+    return Find(static_cast<uint32_t>(handle & 0xFFFF));
+  }
+  template <typename Entry>
+  Entry Unless(const char* name, Entry entry) const {
+    return missingEntry == name ? nullptr : entry;
+  }
 };
 
-FakeWorld* world;
+FakeWorld& World(void* context) { return *static_cast<FakeWorld*>(context); }
 
-const FakeProcess* Find(uint32_t id) {
-  for (const FakeProcess& process : world->processes) {
-    if (process.id == id) return &process;
-  }
-  return nullptr;
-}
-
-// Handles: processes are 0x10000 + id, module snapshots 0x20000 + id, the
-// process snapshot 0x30000.
-const FakeProcess* FromHandle(SystemHandle handle) {
-  return Find(static_cast<uint32_t>(handle & 0xFFFF));
-}
-
-bool QueryVersion(OsVersion* version) {
-  ++world->versionQueries;
-  if (world->versionFails) return false;
-  *version = {world->platformId, 5, 1};
+bool QueryVersion(void* context, OsVersion* version) {
+  FakeWorld& world = World(context);
+  ++world.versionQueries;
+  if (world.versionFails) return false;
+  *version = {world.platformId, 5, 1};
   return true;
 }
 
-template <typename Entry>
-Entry Unless(const char* name, Entry entry) {
-  return world->missingEntry == name ? nullptr : entry;
-}
-
-bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
-  world->enumBytes = bytes;
-  if (world->enumFails) return false;
+bool EnumProcesses(void* context, uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
+  FakeWorld& world = World(context);
+  world.enumBytes = bytes;
+  if (world.enumFails) return false;
   uint32_t count = 0;
-  for (const FakeProcess& process : world->processes) {
+  for (const FakeProcess& process : world.processes) {
     if (count == bytes / 4) break;
     ids[count++] = process.id;
   }
@@ -76,10 +80,11 @@ bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
   return true;
 }
 
-bool EnumProcessModules(SystemHandle process, SystemHandle* modules, uint32_t bytes,
-                        uint32_t* needed) {
-  world->moduleRoom = bytes;
-  const FakeProcess* found = FromHandle(process);
+bool EnumProcessModules(void* context, SystemHandle process, SystemHandle* modules,
+                        uint32_t bytes, uint32_t* needed) {
+  FakeWorld& world = World(context);
+  world.moduleRoom = bytes;
+  const FakeProcess* found = world.FromHandle(process);
   if (!found->modulesListable || found->modules.empty()) return false;
   *needed = static_cast<uint32_t>(found->modules.size() * sizeof(SystemHandle));
   for (size_t i = 0; i < found->modules.size() && i < bytes / sizeof(SystemHandle); ++i)
@@ -87,8 +92,9 @@ bool EnumProcessModules(SystemHandle process, SystemHandle* modules, uint32_t by
   return true;
 }
 
-uint32_t GetModuleBaseName(SystemHandle process, SystemHandle module, char* name, uint32_t size) {
-  const std::string& text = FromHandle(process)->modules.at(module - 1);
+uint32_t GetModuleBaseName(void* context, SystemHandle process, SystemHandle module, char* name,
+                           uint32_t size) {
+  const std::string& text = World(context).FromHandle(process)->modules.at(module - 1);
   EXPECT_EQ(size, 260u);
   size_t length = std::min<size_t>(text.size(), size - 1);
   text.copy(name, length);
@@ -96,76 +102,79 @@ uint32_t GetModuleBaseName(SystemHandle process, SystemHandle module, char* name
   return static_cast<uint32_t>(length);
 }
 
-SystemHandle LoadProcessStatus(ProcessStatusFunctions* functions) {
-  if (world->libraryFails) return 0;
-  ++world->librariesLoaded;
-  functions->enumProcesses = Unless("EnumProcesses", EnumProcesses);
-  functions->enumProcessModules = Unless("EnumProcessModules", EnumProcessModules);
-  functions->getModuleBaseNameA = Unless("GetModuleBaseNameA", GetModuleBaseName);
+SystemHandle LoadProcessStatus(void* context, ProcessStatusFunctions* functions) {
+  FakeWorld& world = World(context);
+  if (world.libraryFails) return 0;
+  ++world.librariesLoaded;
+  functions->context = context;
+  functions->enumProcesses = world.Unless("EnumProcesses", EnumProcesses);
+  functions->enumProcessModules = world.Unless("EnumProcessModules", EnumProcessModules);
+  functions->getModuleBaseNameA = world.Unless("GetModuleBaseNameA", GetModuleBaseName);
   return 0x4000;
 }
 
-SystemHandle CreateSnapshot(uint32_t flags, uint32_t processId) {
+SystemHandle CreateSnapshot(void* context, uint32_t flags, uint32_t processId) {
+  FakeWorld& world = World(context);
   if (flags == kSnapProcess) {
     EXPECT_EQ(processId, 0u);
-    if (world->processSnapshotFails) return kInvalidHandleValue;
-    ++world->openHandles;
+    if (world.processSnapshotFails) return kInvalidHandleValue;
+    ++world.openHandles;
     return 0x30000;
   }
   EXPECT_EQ(flags, kSnapModule);
-  const FakeProcess* found = Find(processId);
+  const FakeProcess* found = world.Find(processId);
   if (found == nullptr || found->moduleSnapshotFails) return kInvalidHandleValue;
-  ++world->openHandles;
+  ++world.openHandles;
   return 0x20000 + processId;
 }
 
-// Walk positions of the current snapshots.
-size_t processCursor;
-size_t moduleCursor;
-
-bool ProcessAt(ToolHelpProcessEntry* entry) {
-  if (processCursor >= world->processes.size()) return false;
-  entry->processId = world->processes[processCursor].id;
+bool ProcessAt(const FakeWorld& world, ToolHelpProcessEntry* entry) {
+  if (world.processCursor >= world.processes.size()) return false;
+  entry->processId = world.processes[world.processCursor].id;
   return true;
 }
-bool Process32First(SystemHandle, ToolHelpProcessEntry* entry) {
-  processCursor = 0;
-  return ProcessAt(entry);
+bool Process32First(void* context, SystemHandle, ToolHelpProcessEntry* entry) {
+  World(context).processCursor = 0;
+  return ProcessAt(World(context), entry);
 }
-bool Process32Next(SystemHandle, ToolHelpProcessEntry* entry) {
-  ++processCursor;
-  return ProcessAt(entry);
+bool Process32Next(void* context, SystemHandle, ToolHelpProcessEntry* entry) {
+  ++World(context).processCursor;
+  return ProcessAt(World(context), entry);
 }
-bool ModuleAt(SystemHandle snapshot, ToolHelpModuleEntry* entry) {
-  const FakeProcess* process = FromHandle(snapshot);
-  if (moduleCursor >= process->modules.size()) return false;
-  snprintf(entry->module, sizeof(entry->module), "%s", process->modules[moduleCursor].c_str());
+bool ModuleAt(const FakeWorld& world, SystemHandle snapshot, ToolHelpModuleEntry* entry) {
+  const FakeProcess* process = world.FromHandle(snapshot);
+  if (world.moduleCursor >= process->modules.size()) return false;
+  snprintf(entry->module, sizeof(entry->module), "%s",
+           process->modules[world.moduleCursor].c_str());
   return true;
 }
-bool Module32First(SystemHandle snapshot, ToolHelpModuleEntry* entry) {
-  moduleCursor = 0;
-  return ModuleAt(snapshot, entry);
+bool Module32First(void* context, SystemHandle snapshot, ToolHelpModuleEntry* entry) {
+  World(context).moduleCursor = 0;
+  return ModuleAt(World(context), snapshot, entry);
 }
-bool Module32Next(SystemHandle snapshot, ToolHelpModuleEntry* entry) {
-  ++moduleCursor;
-  return ModuleAt(snapshot, entry);
+bool Module32Next(void* context, SystemHandle snapshot, ToolHelpModuleEntry* entry) {
+  ++World(context).moduleCursor;
+  return ModuleAt(World(context), snapshot, entry);
 }
 
-SystemHandle LoadToolHelp(ToolHelpFunctions* functions) {
-  if (world->libraryFails) return 0;
-  ++world->librariesLoaded;
-  functions->createToolhelp32Snapshot = Unless("CreateToolhelp32Snapshot", CreateSnapshot);
-  functions->process32First = Unless("Process32First", Process32First);
-  functions->process32Next = Unless("Process32Next", Process32Next);
-  functions->module32First = Unless("Module32First", Module32First);
-  functions->module32Next = Unless("Module32Next", Module32Next);
+SystemHandle LoadToolHelp(void* context, ToolHelpFunctions* functions) {
+  FakeWorld& world = World(context);
+  if (world.libraryFails) return 0;
+  ++world.librariesLoaded;
+  functions->context = context;
+  functions->createToolhelp32Snapshot = world.Unless("CreateToolhelp32Snapshot", CreateSnapshot);
+  functions->process32First = world.Unless("Process32First", Process32First);
+  functions->process32Next = world.Unless("Process32Next", Process32Next);
+  functions->module32First = world.Unless("Module32First", Module32First);
+  functions->module32Next = world.Unless("Module32Next", Module32Next);
   return 0x5000;
 }
 
-void FreeLibrary(SystemHandle) { ++world->librariesFreed; }
+void FreeLibrary(void* context, SystemHandle) { ++World(context).librariesFreed; }
 
-SystemHandle OpenProcess(uint32_t access, uint32_t processId) {
-  const FakeProcess* found = Find(processId);
+SystemHandle OpenProcess(void* context, uint32_t access, uint32_t processId) {
+  FakeWorld& world = World(context);
+  const FakeProcess* found = world.Find(processId);
   if (found == nullptr) return 0;
   if (access == (kProcessQueryInformation | kProcessVmRead)) {
     if (!found->queryable) return 0;
@@ -173,33 +182,33 @@ SystemHandle OpenProcess(uint32_t access, uint32_t processId) {
     EXPECT_EQ(access, kProcessTerminate);
     if (!found->openableForEnd) return 0;
   }
-  ++world->openHandles;
+  ++world.openHandles;
   return 0x10000 + processId;
 }
 
-bool TerminateProcess(SystemHandle process, uint32_t exitCode) {
+bool TerminateProcess(void* context, SystemHandle process, uint32_t exitCode) {
   EXPECT_EQ(exitCode, 0u);
-  const FakeProcess* found = FromHandle(process);
+  FakeWorld& world = World(context);
+  const FakeProcess* found = world.FromHandle(process);
   if (!found->endable) return false;
-  world->ended.push_back(found->id);
+  world.ended.push_back(found->id);
   return true;
 }
 
-void CloseHandle(SystemHandle) { --world->openHandles; }
-
-const ProcessSystem kFakeSystem = {QueryVersion,  LoadProcessStatus, LoadToolHelp,    FreeLibrary,
-                                   OpenProcess,   TerminateProcess,  CloseHandle};
+void CloseHandle(void* context, SystemHandle) { --World(context).openHandles; }
 
 class TerminateByName : public ::testing::Test {
  protected:
-  void SetUp() override { world = &fake; }
   // Whatever happened, every handle was closed and the library released.
   void TearDown() override {
     EXPECT_EQ(fake.openHandles, 0);
     EXPECT_EQ(fake.librariesLoaded, fake.librariesFreed);
-    world = nullptr;
   }
-  int Run(const char* name) { return TerminateProcessByImageNameWith(name, kFakeSystem); }
+  int Run(const char* name) {
+    const ProcessSystem system = {&fake,       QueryVersion, LoadProcessStatus, LoadToolHelp,
+                                  FreeLibrary, OpenProcess,  TerminateProcess,  CloseHandle};
+    return TerminateProcessByImageNameWith(name, system);
+  }
   void Windows95() { fake.platformId = kPlatformWin32Windows; }
 
   FakeWorld fake;
