@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/code_page_locale.h"
 
@@ -97,4 +98,68 @@ TEST(AnsiText, Utf8LocaleHasNoLeadBytesAndKeepsUtf8) {
   EXPECT_TRUE(Utf8ToAnsi("\xE3\x81\x82/Caf\xC3\xA9", &ansi));
   EXPECT_EQ(ansi, "\xE3\x81\x82/Caf\xC3\xA9");
   EXPECT_FALSE(Utf8ToAnsi("Caf\xE9", &ansi));
+}
+
+TEST(LanguageIdForLocale, MapsLanguageAndTerritory) {
+  EXPECT_EQ(LanguageIdForLocale("ja_JP.UTF-8"), 0x0411);
+  EXPECT_EQ(LanguageIdForLocale("de_DE@euro"), 0x0407);
+  EXPECT_EQ(LanguageIdForLocale("de_AT.ISO-8859-1@euro"), 0x0c07);
+  EXPECT_EQ(LanguageIdForLocale("es_MX"), 0x080a);
+  EXPECT_EQ(LanguageIdForLocale("es_ES.UTF-8"), 0x0c0a);
+  EXPECT_EQ(LanguageIdForLocale("zh_TW.Big5"), 0x0404);
+  EXPECT_EQ(LanguageIdForLocale("zh_CN.GB18030"), 0x0804);
+  EXPECT_EQ(LanguageIdForLocale("fr_FR"), 0x040c);
+  EXPECT_EQ(LanguageIdForLocale("en_GB.UTF-8"), 0x0809);
+  EXPECT_EQ(LanguageIdForLocale("pt_BR"), 0x0416);
+  EXPECT_EQ(LanguageIdForLocale("pt_PT"), 0x0816);
+  EXPECT_EQ(LanguageIdForLocale("sv_FI"), 0x081d);
+  EXPECT_EQ(LanguageIdForLocale("ko_KR.EUC-KR"), 0x0412);
+}
+
+TEST(LanguageIdForLocale, FallsBackToTheLanguageThenToUsEnglish) {
+  EXPECT_EQ(LanguageIdForLocale("ru"), 0x0419);
+  EXPECT_EQ(LanguageIdForLocale("it_XX.UTF-8"), 0x0410);
+  EXPECT_EQ(LanguageIdForLocale("C"), 0x0409);
+  EXPECT_EQ(LanguageIdForLocale("C.UTF-8"), 0x0409);
+  EXPECT_EQ(LanguageIdForLocale("POSIX"), 0x0409);
+  EXPECT_EQ(LanguageIdForLocale(""), 0x0409);
+  EXPECT_EQ(LanguageIdForLocale("xx_YY"), 0x0409);
+}
+
+using Args = std::vector<std::string>;
+
+TEST(SplitArguments, FollowsTheRuntimeRules) {
+  EXPECT_EQ(SplitArguments("a  b\tc "), (Args{"a", "b", "c"}));
+  EXPECT_EQ(SplitArguments("\"a b\" c"), (Args{"a b", "c"}));
+  EXPECT_EQ(SplitArguments("a\"b c\"d"), (Args{"ab cd"}));
+  EXPECT_EQ(SplitArguments("\"\""), (Args{""}));
+  EXPECT_EQ(SplitArguments("a\\\\b"), (Args{"a\\\\b"}));       // lone backslashes stay
+  EXPECT_EQ(SplitArguments("a\\\"b"), (Args{"a\"b"}));         // \" is a quote
+  EXPECT_EQ(SplitArguments("\"a\\\\\" b"), (Args{"a\\", "b"}));  // \\" halves, quote ends
+  EXPECT_EQ(SplitArguments("\"a\"\"b\""), (Args{"a\"b"}));       // "" inside quotes
+  EXPECT_EQ(SplitArguments(""), Args{});
+}
+
+TEST(SplitCommandLine, ProgramNameTakesNoEscapes) {
+  EXPECT_EQ(SplitCommandLine("\"C:\\my dir\\p.exe\" -x"), (Args{"C:\\my dir\\p.exe", "-x"}));
+  EXPECT_EQ(SplitCommandLine("C:\\a\\\"b c"), (Args{"C:\\a\\b c"}));
+  EXPECT_EQ(SplitCommandLine("p.exe"), (Args{"p.exe"}));
+}
+
+TEST(QuoteArgument, RoundTripsThroughTheSplitter) {
+  const Args cases[] = {
+      {},
+      {""},
+      {"plain", "two words", "tab\there"},
+      {"quote\"inside", "\"", "\"\"", "ends with \\", "\\\\server\\share\\"},
+      {"back\\\\\"slash", "  ", "\\\"", "a\\b\\\\c"},
+      {"multi\nline", "\x81\\\x82", "trail\\"},
+  };
+  for (const Args& args : cases) {
+    EXPECT_EQ(SplitArguments(JoinArguments(args).c_str()), args) << JoinArguments(args);
+  }
+  EXPECT_EQ(QuoteArgument("simple"), "simple");
+  EXPECT_EQ(QuoteArgument("a b"), "\"a b\"");
+  EXPECT_EQ(QuoteArgument(""), "\"\"");
+  EXPECT_EQ(QuoteArgument("x\\"), "x\\");  // no quotes, no doubling needed
 }
