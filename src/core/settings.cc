@@ -4,10 +4,6 @@
 
 #include "platform/profile.h"
 
-const char kSectionParams[] = "PARAMS";
-const char kSectionBefore[] = "BEFORE";
-const char kDefaultSetupProgram[] = "Quorle.exe";
-
 LauncherSettings ReadLauncherSettings(const char* iniPath) {
   LauncherSettings settings;
   std::memset(&settings, 0, sizeof(settings));

@@ -4,11 +4,8 @@
 
 #include <cstdint>
 
+#include "core/fixed_names.h"
 #include "core/path_buffer.h"
-
-extern const char kSectionParams[];  // "PARAMS"
-extern const char kSectionBefore[];  // "BEFORE"
-extern const char kDefaultSetupProgram[];  // "Quorle.exe"
 
 // Fields are named after their keys.
 struct LauncherSettings {

@@ -1,7 +1,7 @@
 #include "deploy/deployment.h"
 
+#include "core/fixed_names.h"
 #include "core/path_buffer.h"
-#include "deploy/zip_extraction.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
@@ -24,7 +24,7 @@ bool BuildProfilesRoot(const DeploymentEnvironment& env, char (&root)[kPathBuffe
     std::string text = drive != nullptr ? drive : "C:";
     // Ends with a backslash, so the paths built on it below hold a doubled
     // one, which the file system reads as one.
-    text += "\\Documents and Settings\\";
+    text += kProfilesFolder;
     if (!CopyWhole(root, sizeof(root), text.c_str())) return false;
   }
   // A relative value leaves nothing: the root of whatever drive is current
@@ -32,9 +32,15 @@ bool BuildProfilesRoot(const DeploymentEnvironment& env, char (&root)[kPathBuffe
   return root[0] != '\0';
 }
 
+bool ExistsAt(void*, const std::string& path) { return PathExists(path); }
+
+ExtractionOutcome ExtractAt(void*, const std::string& archivePath, const std::string& destination) {
+  return ExtractZipArchive(archivePath, destination);
+}
+
 }  // namespace
 
-const DeploymentActions kDeploymentActions = {PathExists, ExtractZipArchive};
+const DeploymentActions kDeploymentActions = {nullptr, ExistsAt, ExtractAt};
 
 DeploymentEnvironment ReadDeploymentEnvironment() {
   DeploymentEnvironment env;
@@ -45,38 +51,78 @@ DeploymentEnvironment ReadDeploymentEnvironment() {
   return env;
 }
 
-void DeploySystemArchiveWith(const char* systemArchivePath, const DeploymentEnvironment& env,
-                             const DeploymentActions& actions) {
+DeploymentPlan PlanSystemDeployment(const char* systemArchivePath,
+                                    const DeploymentEnvironment& env) {
+  DeploymentPlan plan;
+  plan.archivePath = systemArchivePath;
   // Without a Windows directory there is nowhere to deploy to.
-  const char* systemRoot = ValueOrNull(env.systemRoot);
-  if (systemRoot == nullptr) return;
-  actions.extract(systemArchivePath, std::string(systemRoot) + "\\");
+  if (const char* systemRoot = ValueOrNull(env.systemRoot))
+    plan.destinations.push_back(std::string(systemRoot) + "\\");
+  else
+    plan.noDestination = "SystemRoot is not set";
+  return plan;
 }
 
-void DeployProfileArchiveWith(const char* profileArchivePath, const DeploymentEnvironment& env,
-                              const DeploymentActions& actions) {
+DeploymentPlan PlanProfileDeployment(const char* profileArchivePath,
+                                     const DeploymentEnvironment& env,
+                                     const DeploymentActions& actions) {
+  DeploymentPlan plan;
+  plan.kind = DeploymentKind::kProfile;
+  plan.archivePath = profileArchivePath;
   char root[kPathBufferSize];
   const bool haveRoot = BuildProfilesRoot(env, root);
+  const std::string base = haveRoot ? std::string(root) + "\\" : std::string();
+  const std::string appDataBelow = std::string("\\") + kApplicationDataFolder + "\\";
 
   if (const char* appData = ValueOrNull(env.appData)) {
-    actions.extract(profileArchivePath, std::string(appData) + "\\");
+    plan.destinations.push_back(std::string(appData) + "\\");
   } else if (haveRoot) {
-    const std::string base = std::string(root) + "\\";
-    if (actions.pathExists(base + "Owner")) {
-      actions.extract(profileArchivePath, base + "Owner\\Application Data\\");
-    } else if (actions.pathExists(base + "Administrator")) {
-      actions.extract(profileArchivePath, base + "Administrator\\Application Data\\");
+    for (const char* user : {kOwnerProfile, kAdministratorProfile}) {
+      if (actions.pathExists(actions.context, base + user)) {
+        plan.destinations.push_back(base + user + appDataBelow);
+        break;
+      }
     }
   }
-
-  if (haveRoot)
-    actions.extract(profileArchivePath, std::string(root) + "\\Default User\\Application Data\\");
+  if (haveRoot) plan.destinations.push_back(base + kDefaultUserProfile + appDataBelow);
+  if (plan.destinations.empty())
+    plan.noDestination = "no profile folder is known (APPDATA, ALLUSERSPROFILE)";
+  return plan;
 }
 
-void DeploySystemArchive(const char* systemArchivePath) {
-  DeploySystemArchiveWith(systemArchivePath, ReadDeploymentEnvironment(), kDeploymentActions);
+DeploymentOutcome DeploymentNotRun(DeploymentKind kind) {
+  DeploymentOutcome outcome;
+  outcome.plan.kind = kind;
+  return outcome;
 }
 
-void DeployProfileArchive(const char* profileArchivePath) {
-  DeployProfileArchiveWith(profileArchivePath, ReadDeploymentEnvironment(), kDeploymentActions);
+DeploymentOutcome CarryOutDeployment(const DeploymentPlan& plan, const DeploymentActions& actions) {
+  DeploymentOutcome outcome;
+  outcome.ran = true;
+  outcome.plan = plan;
+  for (const std::string& destination : plan.destinations)
+    outcome.extractions.push_back(actions.extract(actions.context, plan.archivePath, destination));
+  return outcome;
+}
+
+DeploymentOutcome DeploySystemArchiveWith(const char* systemArchivePath,
+                                          const DeploymentEnvironment& env,
+                                          const DeploymentActions& actions) {
+  return CarryOutDeployment(PlanSystemDeployment(systemArchivePath, env), actions);
+}
+
+DeploymentOutcome DeployProfileArchiveWith(const char* profileArchivePath,
+                                           const DeploymentEnvironment& env,
+                                           const DeploymentActions& actions) {
+  return CarryOutDeployment(PlanProfileDeployment(profileArchivePath, env, actions), actions);
+}
+
+DeploymentOutcome DeploySystemArchive(const char* systemArchivePath) {
+  return DeploySystemArchiveWith(systemArchivePath, ReadDeploymentEnvironment(),
+                                 kDeploymentActions);
+}
+
+DeploymentOutcome DeployProfileArchive(const char* profileArchivePath) {
+  return DeployProfileArchiveWith(profileArchivePath, ReadDeploymentEnvironment(),
+                                  kDeploymentActions);
 }

@@ -3,13 +3,9 @@
 #define LAUNCHER_DEPLOY_DEPLOYMENT_H
 
 #include <string>
+#include <vector>
 
-// Unpacks the system archive into the Windows directory ("SystemRoot").
-void DeploySystemArchive(const char* systemArchivePath);
-
-// Unpacks the profile archive into the current (or a well-known) user's and
-// the default user's "Application Data" folders.
-void DeployProfileArchive(const char* profileArchivePath);
+#include "deploy/zip_extraction.h"
 
 // The environment values the deployments read; null when not set. An empty
 // value counts as not set: it names no folder.
@@ -24,16 +20,57 @@ DeploymentEnvironment ReadDeploymentEnvironment();
 
 // What the deployments do to the file system.
 struct DeploymentActions {
-  bool (*pathExists)(const std::string& path);
-  bool (*extract)(const std::string& archivePath, const std::string& destination);
+  void* context;
+  bool (*pathExists)(void* context, const std::string& path);
+  ExtractionOutcome (*extract)(void* context, const std::string& archivePath,
+                               const std::string& destination);
 };
 
 // The real ones: PathExists and ExtractZipArchive.
 extern const DeploymentActions kDeploymentActions;
 
-void DeploySystemArchiveWith(const char* systemArchivePath, const DeploymentEnvironment& env,
-                             const DeploymentActions& actions);
-void DeployProfileArchiveWith(const char* profileArchivePath, const DeploymentEnvironment& env,
-                              const DeploymentActions& actions);
+enum class DeploymentKind { kSystem, kProfile };
+
+// Where a deployment unpacks its archive, in order.
+struct DeploymentPlan {
+  DeploymentKind kind = DeploymentKind::kSystem;
+  std::string archivePath;
+  std::vector<std::string> destinations;  // prefixes, each ending in a backslash
+  const char* noDestination = "";         // why there is none, when empty
+};
+
+// The system archive goes into the Windows directory ("SystemRoot").
+DeploymentPlan PlanSystemDeployment(const char* systemArchivePath,
+                                    const DeploymentEnvironment& env);
+
+// The profile archive goes into the current (or a well-known) user's and the
+// default user's "Application Data" folders; which well-known user is asked
+// of `actions.pathExists`.
+DeploymentPlan PlanProfileDeployment(const char* profileArchivePath,
+                                     const DeploymentEnvironment& env,
+                                     const DeploymentActions& actions);
+
+struct DeploymentOutcome {
+  bool ran = false;                            // false: switched off
+  DeploymentPlan plan;                         // its kind is told even when it did not run
+  std::vector<ExtractionOutcome> extractions;  // one per destination
+};
+
+// A deployment that is switched off.
+DeploymentOutcome DeploymentNotRun(DeploymentKind kind);
+
+DeploymentOutcome CarryOutDeployment(const DeploymentPlan& plan, const DeploymentActions& actions);
+
+// The steps, over the process's environment and the file system.
+DeploymentOutcome DeploySystemArchive(const char* systemArchivePath);
+DeploymentOutcome DeployProfileArchive(const char* profileArchivePath);
+
+// Plan and carry out over the given environment and actions.
+DeploymentOutcome DeploySystemArchiveWith(const char* systemArchivePath,
+                                          const DeploymentEnvironment& env,
+                                          const DeploymentActions& actions);
+DeploymentOutcome DeployProfileArchiveWith(const char* profileArchivePath,
+                                           const DeploymentEnvironment& env,
+                                           const DeploymentActions& actions);
 
 #endif

@@ -11,16 +11,8 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool kColonRefused = true;  // "name:stream" writes a hidden stream
-#else
-constexpr bool kColonRefused = false;
-#endif
-
 // Longest path the ANSI file functions take, without the terminator.
 constexpr size_t kMaxPathLength = kPathBufferSize - 1;
-
-std::vector<std::string> g_unrepresentableNames;
 
 // The length of the part of `path` that names a UNC root: "\\server\share"
 // (0 when `path` is no UNC path). Below it nothing can be created.
@@ -35,22 +27,8 @@ size_t UncRootLength(const std::string& path) {
   return path.size();
 }
 
-// A component made of dots and blanks only, at least two dots: Windows drops
-// trailing dots and blanks, so it may resolve to the parent directory.
-bool IsParentLike(const char* begin, const char* end) {
-  int dots = 0;
-  for (const char* p = begin; p != end; ++p) {
-    if (*p == '.') {
-      ++dots;
-    } else if (*p != ' ') {
-      return false;
-    }
-  }
-  return dots >= 2;
-}
-
 // The length of the directory part of `path`, its last backslash included
-// (0 when it has none), scanning lead bytes as CreateDirectoryChain does.
+// (0 when it has none), scanning lead bytes as the directory creation does.
 size_t DirectoryPartLength(const std::string& path) {
   size_t length = 0;
   for (size_t p = 0; p < path.size();) {
@@ -86,12 +64,15 @@ bool CreateTemporaryBeside(const std::string& target, std::string* temporary,
   return false;
 }
 
-// One file entry. False when its data cannot be opened, which ends the
-// extraction; true otherwise, whether or not the file was written.
-bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo& info,
-                      const std::string& path, KnownDirectories* known) {
-  if (reader->openCurrentFile(archive) != kZipOk) return false;
-  CreateDirectoryChain(path, known);
+// One file entry: written, not written (kFailed), or its data could not
+// be opened, which ends the extraction.
+EntryResult ExtractFileEntry(const EntryPlan& plan, const EntrySource& source) {
+  const ZipReader* reader = source.reader;
+  void* archive = source.archive;
+  const ZipEntryInfo& info = *source.info;
+  const std::string& path = plan.target;
+  if (reader->openCurrentFile(archive) != kZipOk) return EntryResult::kDataUnreadable;
+  CreateDirectoriesUpToLastBackslash(path, source.known);
 
   std::string temporary;
   OutputFile file;
@@ -128,58 +109,46 @@ bool ExtractFileEntry(const ZipReader* reader, void* archive, const ZipEntryInfo
   if (reader->closeCurrentFile(archive) != kZipOk) sound = false;
   if (total != info.uncompressedSize) sound = false;
 
-  if (!created) return true;
+  if (!created) return EntryResult::kFailed;
   if (sound && ReplaceFileWith(temporary.c_str(), path.c_str())) {
     if (!stamped) SetFileTimesFromDos(path, info.dosDate);
-  } else {
-    DeleteFileAt(temporary.c_str());
+    return EntryResult::kDone;
   }
-  return true;
+  DeleteFileAt(temporary.c_str());
+  return EntryResult::kFailed;
 }
+
+EntryResult WriteEntry(void*, const EntryPlan& plan, const EntrySource& source) {
+  if (plan.skip != EntrySkip::kNone) return EntryResult::kSkipped;
+  if (plan.kind == EntryKind::kFile) return ExtractFileEntry(plan, source);
+  const bool made = CreateDirectoriesUpToLastBackslash(plan.target, source.known);
+  // Fails for a directory, which keeps the times of its making.
+  SetFileTimesFromDos(plan.target, source.info->dosDate);
+  return made ? EntryResult::kDone : EntryResult::kFailed;
+}
+
+bool ExistsAt(void*, const char* path) { return PathExists(path); }
+bool CreateAt(void*, const char* path) { return CreateDirectoryAt(path); }
 
 }  // namespace
 
-bool IsLeadByte(unsigned char byte) { return IsAnsiLeadByte(byte); }
-
-bool EntryNameInCodePage(const char* stored, bool utf8, std::string* name) {
-  *name = stored;
-  if (utf8 && !Utf8ToAnsi(stored, name)) return false;
-  // No trail byte of a code page is 0x2F: every "/" is a separator.
-  std::replace(name->begin(), name->end(), '/', '\\');
-  return true;
-}
-
-std::vector<std::string> TakeUnrepresentableEntryNames() {
-  std::vector<std::string> names;
-  names.swap(g_unrepresentableNames);
-  return names;
-}
+const EntryActions kWritingEntryActions = {nullptr, WriteEntry};
 
 bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
 
-namespace {
+const DirectoryActions kDirectoryActions = {nullptr, ExistsAt, CreateAt};
 
-bool ExistsAt(const char* path) { return PathExists(path); }
-
-}  // namespace
-
-const DirectoryActions kDirectoryActions = {ExistsAt, CreateDirectoryAt};
-
-bool CreateDirectoryChain(const std::string& path) { return CreateDirectoryChain(path, nullptr); }
-
-bool CreateDirectoryChain(const std::string& path, KnownDirectories* known) {
-  return CreateDirectoryChainWith(path, kDirectoryActions, known);
-}
-
-bool CreateDirectoryChainWith(const std::string& path, const DirectoryActions& actions,
-                              KnownDirectories* known) {
+bool CreateDirectoriesUpToLastBackslash(const std::string& path, KnownDirectories* known,
+                                        const DirectoryActions& actions) {
   const size_t uncRoot = UncRootLength(path);
   for (size_t p = 0; p < path.size();) {
     const unsigned char byte = static_cast<unsigned char>(path[p]);
     if (byte == '\\' && (uncRoot == 0 || p > uncRoot)) {
       const std::string prefix = path.substr(0, p);
       if (known == nullptr || known->count(prefix) == 0) {
-        if (!actions.exists(prefix.c_str()) && !actions.create(prefix.c_str())) return false;
+        if (!actions.exists(actions.context, prefix.c_str()) &&
+            !actions.create(actions.context, prefix.c_str()))
+          return false;
         if (known != nullptr) known->insert(prefix);
       }
     }
@@ -192,63 +161,40 @@ bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime) {
   return SetFileTimesFromDosStamp(path.c_str(), dosDateTime);
 }
 
-EntryKind ClassifyEntryName(const char* name, bool colonRefused) {
-  const size_t length = std::strlen(name);
-  if (length == 0 || name[0] == '\\') return EntryKind::kRefused;
-  if (length >= 2 && name[1] == ':') return EntryKind::kRefused;
-  if (colonRefused && std::strchr(name, ':') != nullptr) return EntryKind::kRefused;
-  // Every backslash byte splits here, also one that ends a two-byte
-  // character: refusing a name too many is safer than one that climbs out.
-  const char* component = name;
-  for (const char* p = name;; ++p) {
-    if (*p == '\\' || *p == '\0') {
-      if (IsParentLike(component, p)) return EntryKind::kRefused;
-      if (*p == '\0') break;
-      component = p + 1;
-    }
+ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
+                                        const std::string& destination,
+                                        const EntryActions& actions) {
+  ExtractionOutcome outcome;
+  outcome.archivePath = archivePath;
+  outcome.destination = destination;
+  void* archive = reader != nullptr ? reader->open(reader->context, archivePath.c_str()) : nullptr;
+  if (archive == nullptr) {
+    outcome.archiveFound = PathExists(archivePath);
+    return outcome;
   }
-  if (length >= 2 && name[length - 1] == '\\' &&
-      !IsLeadByte(static_cast<unsigned char>(name[length - 2])))
-    return EntryKind::kDirectory;
-  return EntryKind::kFile;
-}
-
-bool ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
-                           const std::string& destination) {
-  if (reader == nullptr) return false;
-  void* archive = reader->open(archivePath.c_str());
-  if (archive == nullptr) return false;
+  outcome.opened = true;
 
   KnownDirectories known;
   char name[kEntryNameSize];
   for (;;) {
     ZipEntryInfo info;
     if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
-    // A name that did not fit arrives cut and unterminated: skipped.
-    std::string entryName;
-    if (info.nameSize >= sizeof(name)) {
-      // Nothing is written for it.
-    } else if (!EntryNameInCodePage(name, info.utf8Name, &entryName)) {
-      g_unrepresentableNames.push_back(name);
-    } else {
-      const EntryKind kind = ClassifyEntryName(entryName.c_str(), kColonRefused);
-      const std::string path = destination + entryName;
-      if (kind == EntryKind::kRefused || path.size() > kMaxPathLength) {
-        // Nothing is written for it.
-      } else if (kind == EntryKind::kDirectory) {
-        CreateDirectoryChain(path, &known);
-        // Fails for a directory, which keeps the times of its making.
-        SetFileTimesFromDos(path, info.dosDate);
-      } else if (!ExtractFileEntry(reader, archive, info, path, &known)) {
+    const EntryPlan plan = PlanArchiveEntry(name, info, destination);
+    switch (actions.carryOut(actions.context, plan, {reader, archive, &info, &known})) {
+      case EntryResult::kDone:
+        ++(plan.kind == EntryKind::kDirectory ? outcome.directories : outcome.filesWritten);
         break;
-      }
+      case EntryResult::kSkipped: outcome.skipped.push_back(plan); break;
+      case EntryResult::kFailed: outcome.failed.push_back(plan.target); break;
+      case EntryResult::kDataUnreadable: outcome.endedEarly = true; break;
     }
-    if (reader->goToNextFile(archive) == kZipEndOfList) break;
+    if (outcome.endedEarly || reader->goToNextFile(archive) == kZipEndOfList) break;
   }
   reader->close(archive);
-  return true;
+  return outcome;
 }
 
-bool ExtractZipArchive(const std::string& archivePath, const std::string& destination) {
+ExtractionOutcome ExtractZipArchive(const std::string& archivePath,
+                                    const std::string& destination) {
   return ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination);
 }

@@ -22,9 +22,10 @@ struct ZipEntryInfo {
 };
 
 struct ZipReader {
+  void* context;  // handed to `open`; each archive carries its own state
   // unzOpen on a path in the launcher's path form; null when the archive
   // cannot be opened. The archive is then on its first entry.
-  void* (*open)(const char* archivePath);
+  void* (*open)(void* context, const char* archivePath);
   // unzGetCurrentFileInfo with a name buffer; no extra field, no comment.
   int (*getCurrentFileInfo)(void* archive, ZipEntryInfo* info, char* name,
                             unsigned long nameSize);

@@ -7,7 +7,7 @@
 
 namespace {
 
-void* Open(const char* archivePath) {
+void* Open(void*, const char* archivePath) {
   std::string native;
   if (!NativePath(archivePath, &native)) return nullptr;
   return unzOpen(native.c_str());
@@ -35,8 +35,9 @@ int CloseCurrentFile(void* archive) { return unzCloseCurrentFile(archive); }
 int GoToNextFile(void* archive) { return unzGoToNextFile(archive); }
 int Close(void* archive) { return unzClose(archive); }
 
-const ZipReader kMinizipReader = {Open,         GetCurrentFileInfo, OpenCurrentFile, ReadCurrentFile,
-                                  CloseCurrentFile, GoToNextFile,   Close};
+const ZipReader kMinizipReader = {
+    nullptr,      Open, GetCurrentFileInfo, OpenCurrentFile, ReadCurrentFile, CloseCurrentFile,
+    GoToNextFile, Close};
 
 static_assert(UNZ_OK == kZipOk && UNZ_END_OF_LIST_OF_FILE == kZipEndOfList,
               "the extraction's result codes are minizip's");

@@ -9,7 +9,7 @@
 
 namespace {
 
-void* Open(const char* archivePath) {
+void* Open(void*, const char* archivePath) {
   std::string native;
   if (!NativePath(archivePath, &native)) return nullptr;
   return ownzip::unzOpen(native.c_str());
@@ -38,8 +38,9 @@ int CloseCurrentFile(void* archive) { return ownzip::unzCloseCurrentFile(archive
 int GoToNextFile(void* archive) { return ownzip::unzGoToNextFile(archive); }
 int Close(void* archive) { return ownzip::unzClose(archive); }
 
-const ZipReader kOwnZipReader = {Open,         GetCurrentFileInfo, OpenCurrentFile, ReadCurrentFile,
-                                 CloseCurrentFile, GoToNextFile,   Close};
+const ZipReader kOwnZipReader = {
+    nullptr,      Open, GetCurrentFileInfo, OpenCurrentFile, ReadCurrentFile, CloseCurrentFile,
+    GoToNextFile, Close};
 
 }  // namespace
 

@@ -32,4 +32,10 @@ int TerminateProcessByImageName(const char* imageName);
 // The same over the given system functions.
 int TerminateProcessByImageNameWith(const char* imageName, const ProcessSystem& system);
 
+// The step's result as the run reports it.
+struct HelperProcessOutcome {
+  bool ran = false;                 // false: switched off
+  int result = kNoMatchingProcess;  // one of the codes above
+};
+
 #endif

@@ -2,14 +2,12 @@
 
 #include <cstring>
 
+#include "core/fixed_names.h"
 #include "core/path_buffer.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
 
 namespace {
-
-const char kSourceFolder[] = "c:\\Tessik Halvern Wireless";
-const char kFolderName[] = "Tessik Halvern Wireless";
 
 // `first` + "\" + `second` into a path buffer; false when it would not fit,
 // since a cut path names something else.
@@ -28,7 +26,7 @@ bool JoinPath(const char* first, const char* second, char* joined) {
 // at every backslash byte. Backslashes that lead the path stay with the first
 // component, so that a rooted or UNC path ("\dir", "\\server\share\dir") is
 // not taken as relative to the current directory.
-bool CreateDirectoryChain(const char* destination) {
+bool CreateFolderAndParents(const char* destination) {
   char prefix[kPathBufferSize];
   size_t length = 0;
   const char* p = destination;
@@ -64,7 +62,7 @@ bool NamesAFolder(const char* destination) {
 
 int MoveDirectoryTree(const char* source, const char* destination) {
   if (!NamesAFolder(destination)) return 0;
-  if (!PathExists(destination) && !CreateDirectoryChain(destination)) return 0;
+  if (!PathExists(destination) && !CreateFolderAndParents(destination)) return 0;
   char pattern[kPathBufferSize];
   if (!JoinPath(source, "*.*", pattern)) return 0;
   DirectoryListing listing;
@@ -97,12 +95,26 @@ int MoveDirectoryTree(const char* source, const char* destination) {
   return result;
 }
 
-void RelocateStartMenuFolder() {
+StartMenuPlan PlanStartMenuRelocation() {
+  StartMenuPlan plan;
+  plan.source = kStartMenuSourceFolder;
+  plan.target[0] = '\0';
   char programs[kPathBufferSize];
-  if (!GetCommonProgramsFolder(programs, sizeof(programs))) return;
-  char target[kPathBufferSize];
-  if (!JoinPath(programs, kFolderName, target)) return;
-  if (!PathExists(kSourceFolder) || PathExists(target)) return;
-  MoveDirectoryTree(kSourceFolder, target);
-  RemoveDirectoryAt(kSourceFolder);
+  if (!GetCommonProgramsFolder(programs, sizeof(programs))) return plan;
+  plan.block = RelocationBlock::kTargetTooLong;
+  if (!JoinPath(programs, kStartMenuFolderName, plan.target)) return plan;
+  plan.block = !PathExists(plan.source)  ? RelocationBlock::kSourceMissing
+               : PathExists(plan.target) ? RelocationBlock::kTargetExists
+                                         : RelocationBlock::kNone;
+  return plan;
+}
+
+StartMenuOutcome RelocateStartMenuFolder() {
+  StartMenuOutcome outcome;
+  outcome.ran = true;
+  outcome.plan = PlanStartMenuRelocation();
+  if (outcome.plan.block != RelocationBlock::kNone) return outcome;
+  outcome.moved = MoveDirectoryTree(outcome.plan.source, outcome.plan.target) == 1;
+  outcome.sourceRemoved = RemoveDirectoryAt(outcome.plan.source);
+  return outcome;
 }

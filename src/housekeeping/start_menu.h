@@ -1,11 +1,38 @@
 #ifndef LAUNCHER_HOUSEKEEPING_START_MENU_H
 #define LAUNCHER_HOUSEKEEPING_START_MENU_H
 
-// Moves the program folder "c:\Tessik Halvern Wireless" into the all-users
-// Start-menu programs folder under the same name, unless the source is
-// missing or the target exists already; then removes the source folder if
-// nothing is left in it.
-void RelocateStartMenuFolder();
+#include "core/path_buffer.h"
+
+// Why the relocation does nothing, or kNone when it moves the folder.
+enum class RelocationBlock {
+  kNone,
+  kNoProgramsFolder,  // the system names no all-users programs folder
+  kTargetTooLong,     // the folder's path there would not fit a path buffer
+  kSourceMissing,
+  kTargetExists,
+};
+
+struct StartMenuPlan {
+  RelocationBlock block = RelocationBlock::kNoProgramsFolder;
+  const char* source;            // the program folder on drive C
+  char target[kPathBufferSize];  // its place in the programs folder, when known
+};
+
+// Where the program folder "c:\Tessik Halvern Wireless" would go: into the
+// all-users Start-menu programs folder under the same name, unless the
+// source is missing or the target exists already.
+StartMenuPlan PlanStartMenuRelocation();
+
+struct StartMenuOutcome {
+  bool ran = false;  // false: switched off
+  StartMenuPlan plan;
+  bool moved = false;          // every entry was moved
+  bool sourceRemoved = false;  // nothing was left in the source folder
+};
+
+// The step: carries out the plan, then removes the source folder if nothing
+// is left in it.
+StartMenuOutcome RelocateStartMenuFolder();
 
 // Moves everything below `source` into `destination`, creating the
 // destination and the directories on its way first. A subdirectory with no

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/fixed_names.h"
 #include "core/indexed_keys.h"
-#include "core/settings.h"
 #include "platform/file_system.h"
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -23,62 +23,120 @@ bool FormatPath(char (&buffer)[kPathBufferSize], const char* format, Args... arg
   return true;
 }
 
-// Whether an entry lists the system's language; only the first one counts.
-// Only entries whose keys are there are read: the others read as 0.
-bool IsLanguageListed(uint16_t systemLanguage, const char* iniPath, uint32_t count) {
+// Reads the entries up to the first that lists the system's language. Only
+// entries whose keys are there are read: the others read as 0.
+void FindListedLanguage(const char* iniPath, uint32_t count, LanguageSwapPlan* plan) {
   const std::vector<uint32_t> indexes =
       PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath), "INILANG", {""}, count);
   for (uint32_t index : indexes) {
     char key[32];
     std::snprintf(key, sizeof(key), "INILANG%lu", static_cast<unsigned long>(index));
-    uint32_t entry = ReadProfileInt(kSectionParams, key, 0, iniPath);
-    if (entry == static_cast<uint32_t>(systemLanguage)) return true;
+    const uint32_t language = ReadProfileInt(kSectionParams, key, 0, iniPath);
+    plan->entries.push_back({index, language});
+    if (language == static_cast<uint32_t>(plan->systemLanguage)) {
+      plan->matchedIndex = index;
+      return;
+    }
   }
-  return false;
 }
 
 }  // namespace
 
-bool SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
-                        uint32_t languageCount, LanguageSwap* swap) {
-  return SwapLanguageConfigFor(GetSystemDefaultLanguage(), exeDirectory, iniPath,
-                               languageCount, swap);
+std::string DescribeSwapBlock(const LanguageSwapPlan& plan) {
+  switch (plan.block) {
+    case SwapBlock::kNone: return "";
+    case SwapBlock::kPathsTooLong: return "the launcher's folder is too long for the file paths";
+    case SwapBlock::kNoLanguages: return "INILANG is 0";
+    case SwapBlock::kNotListed:
+      return "no INILANG entry lists the system language " + std::to_string(plan.systemLanguage);
+    case SwapBlock::kCopyMissing: return std::string(plan.copyPath) + " is not there";
+    case SwapBlock::kConfigMissing: return std::string(plan.configPath) + " is not there";
+    case SwapBlock::kBackupInTheWay:
+      return std::string(plan.backupPath) + " is in the way (it is never overwritten)";
+  }
+  return "";
 }
 
-bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
-                           const char* iniPath, uint32_t languageCount, LanguageSwap* swap) {
-  std::memset(swap, 0, sizeof(*swap));
-  bool pathsFit = FormatPath(swap->configPath, "%s\\Velquist.ini", exeDirectory) &&
-                  FormatPath(swap->backupPath, "%s\\Velquist.bak", exeDirectory);
-  if (!pathsFit) {
-    swap->configPath[0] = swap->backupPath[0] = '\0';
-    return false;
+LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirectory,
+                                  const char* iniPath, uint32_t languageCount) {
+  LanguageSwapPlan plan;
+  plan.systemLanguage = systemLanguage;
+  const std::string copyPattern = std::string("%s\\") + kSetupConfigLanguagePattern;
+  if (!FormatPath(plan.configPath, "%s\\%s", exeDirectory, kSetupConfigName) ||
+      !FormatPath(plan.backupPath, "%s\\%s", exeDirectory, kSetupConfigBackupName)) {
+    plan.configPath[0] = plan.backupPath[0] = '\0';
+    return plan;
   }
-  if (languageCount == 0) return false;
+  if (languageCount == 0) {
+    plan.block = SwapBlock::kNoLanguages;
+    return plan;
+  }
+  FindListedLanguage(iniPath, languageCount, &plan);
+  if (plan.matchedIndex == 0) {
+    plan.block = SwapBlock::kNotListed;
+    return plan;
+  }
+  if (!FormatPath(plan.copyPath, copyPattern.c_str(), exeDirectory,
+                  static_cast<unsigned>(systemLanguage))) {
+    plan.block = SwapBlock::kPathsTooLong;
+  } else if (!PathExists(plan.copyPath)) {
+    plan.block = SwapBlock::kCopyMissing;
+  } else if (!PathExists(plan.configPath)) {
+    plan.block = SwapBlock::kConfigMissing;
+  } else if (PathExists(plan.backupPath)) {
+    plan.block = SwapBlock::kBackupInTheWay;
+  } else {
+    plan.block = SwapBlock::kNone;
+  }
+  return plan;
+}
 
-  if (!IsLanguageListed(systemLanguage, iniPath, languageCount)) return false;
+LanguageSwapOutcome SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
+                                       uint32_t languageCount, LanguageSwap* swap) {
+  return SwapLanguageConfigFor(GetSystemDefaultLanguage(), exeDirectory, iniPath, languageCount,
+                               swap);
+}
 
-  char copyPath[kPathBufferSize];
-  if (!FormatPath(copyPath, "%s\\Velquist.%04x", exeDirectory,
-                  static_cast<unsigned>(systemLanguage)))
-    return false;
-  if (!PathExists(copyPath) || !PathExists(swap->configPath)) return false;
-  if (!RenameWithoutReplacing(swap->configPath, swap->backupPath)) return false;
+LanguageSwapOutcome SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
+                                          const char* iniPath, uint32_t languageCount,
+                                          LanguageSwap* swap) {
+  LanguageSwapOutcome outcome;
+  outcome.plan = PlanLanguageSwap(systemLanguage, exeDirectory, iniPath, languageCount);
+  const LanguageSwapPlan& plan = outcome.plan;
+  std::memset(swap, 0, sizeof(*swap));
+  std::memcpy(swap->configPath, plan.configPath, sizeof(swap->configPath));
+  std::memcpy(swap->backupPath, plan.backupPath, sizeof(swap->backupPath));
+  if (plan.block != SwapBlock::kNone) return outcome;
+
+  if (!RenameWithoutReplacing(plan.configPath, plan.backupPath)) {
+    outcome.result = SwapResult::kRenameFailed;
+    return outcome;
+  }
   swap->configSwapped = true;
-
-  if (!CopyFileWithoutReplacing(copyPath, swap->configPath)) {
+  outcome.result = SwapResult::kSwapped;
+  if (!CopyFileWithoutReplacing(plan.copyPath, plan.configPath)) {
     // Setup would otherwise run without any configuration file: give it the
     // package's own one back, as if the language were not listed.
-    if (RenameWithoutReplacing(swap->backupPath, swap->configPath)) swap->configSwapped = false;
+    outcome.result = SwapResult::kCopyFailedLeftAside;
+    if (RenameWithoutReplacing(plan.backupPath, plan.configPath)) {
+      swap->configSwapped = false;
+      outcome.result = SwapResult::kCopyFailed;
+    }
   }
-  return swap->configSwapped;
+  outcome.configSwapped = swap->configSwapped;
+  return outcome;
 }
 
-void RestoreLanguageConfig(const LanguageSwap& swap) {
-  if (!swap.configSwapped || !PathExists(swap.backupPath)) return;
+RestoreOutcome RestoreLanguageConfig(const LanguageSwap& swap) {
+  RestoreOutcome outcome;
+  std::memcpy(outcome.configPath, swap.configPath, sizeof(outcome.configPath));
+  if (!swap.configSwapped) return outcome;
+  outcome.ran = true;
+  if (!PathExists(swap.backupPath)) return outcome;
   // The copy inherits the language copy's read-only state; it is ours to
   // remove all the same.
   if (!DeleteFileAt(swap.configPath) && ClearReadOnly(swap.configPath))
     DeleteFileAt(swap.configPath);
-  RenameWithoutReplacing(swap.backupPath, swap.configPath);
+  outcome.restored = RenameWithoutReplacing(swap.backupPath, swap.configPath);
+  return outcome;
 }

@@ -3,6 +3,8 @@
 #define LAUNCHER_LOCALE_LANGUAGE_SWAP_H
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/path_buffer.h"
 
@@ -13,16 +15,74 @@ struct LanguageSwap {
   bool configSwapped;
 };
 
-// Puts the language copy in place of the setup program's configuration file
-// when the configuration lists the system's language. Returns configSwapped.
-bool SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
-                        uint32_t languageCount, LanguageSwap* swap);
+// Why the swap does nothing, or kNone when it swaps.
+enum class SwapBlock {
+  kNone,
+  kPathsTooLong,    // a file's path in the launcher's directory would not fit
+  kNoLanguages,     // INILANG is 0
+  kNotListed,       // no INILANG entry lists the system's language
+  kCopyMissing,     // the language copy is not there
+  kConfigMissing,   // the package's own file is not there
+  kBackupInTheWay,  // the backup name is taken: it is never overwritten
+};
+
+struct LanguageEntry {
+  uint32_t index;     // n of INILANG<n>
+  uint32_t language;  // its value
+};
+
+struct LanguageSwapPlan {
+  uint16_t systemLanguage = 0;
+  SwapBlock block = SwapBlock::kPathsTooLong;
+  // The entries read, in rising order, up to the first that lists the
+  // system's language; only that one counts.
+  std::vector<LanguageEntry> entries;
+  uint32_t matchedIndex = 0;  // 0: none
+  char configPath[kPathBufferSize] = "";
+  char backupPath[kPathBufferSize] = "";
+  char copyPath[kPathBufferSize] = "";
+};
+
+// Why the plan's swap does nothing, in words ("" for kNone).
+std::string DescribeSwapBlock(const LanguageSwapPlan& plan);
+
+// Decides from the configuration and the launcher's directory whether the
+// language copy would take the place of the setup program's configuration.
+LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirectory,
+                                  const char* iniPath, uint32_t languageCount);
+
+enum class SwapResult {
+  kSwapped,
+  kBlocked,              // the plan's block says why
+  kRenameFailed,         // the package's own file could not be moved aside
+  kCopyFailed,           // the copy failed; the package's own file is back
+  kCopyFailedLeftAside,  // the copy failed and the package's own file stays
+                         // under the backup name (put back at the restore)
+};
+
+struct LanguageSwapOutcome {
+  LanguageSwapPlan plan;
+  SwapResult result = SwapResult::kBlocked;
+  bool configSwapped = false;
+};
+
+// The step: puts the language copy in place of the setup program's
+// configuration file when the configuration lists the system's language.
+LanguageSwapOutcome SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
+                                       uint32_t languageCount, LanguageSwap* swap);
 
 // The same for a given system language.
-bool SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
-                           const char* iniPath, uint32_t languageCount, LanguageSwap* swap);
+LanguageSwapOutcome SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
+                                          const char* iniPath, uint32_t languageCount,
+                                          LanguageSwap* swap);
+
+struct RestoreOutcome {
+  bool ran = false;       // false: nothing was swapped
+  bool restored = false;  // the package's own file is back under its name
+  char configPath[kPathBufferSize] = "";
+};
 
 // Puts the package's own configuration file back after a swap.
-void RestoreLanguageConfig(const LanguageSwap& swap);
+RestoreOutcome RestoreLanguageConfig(const LanguageSwap& swap);
 
 #endif

@@ -17,50 +17,23 @@ extern char** environ;
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 bool IsExecutableFile(const std::string& native) {
   struct stat info;
   return stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
          access(native.c_str(), X_OK) == 0;
 }
 
-// The host file for a Windows program name, trying "name.exe" as well when
-// the name has no extension.
-bool ResolveProgram(const std::string& name, std::string* native) {
-  if (!NativePath(name.c_str(), native)) return false;
-  if (IsExecutableFile(*native)) return true;
-  std::string::size_type slash = name.find_last_of("\\/");
-  std::string::size_type dot = name.find_last_of('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return false;
-  *native += ".exe";
-  return IsExecutableFile(*native);
-}
-
-// The program a command line names, found as CreateProcessA finds it.
-bool FindProgram(const char* commandLine, std::string* native) {
-  const char* p = commandLine;
-  while (IsBlank(*p)) ++p;
-  if (*p == '"') {
-    const char* close = p + 1;
-    while (*close != '\0' && *close != '"') ++close;
-    return ResolveProgram(std::string(p + 1, close), native);
-  }
-  // Unquoted, a name with blanks is ambiguous: each blank-separated prefix is
-  // tried, shortest first.
-  for (const char* end = p;; ++end) {
-    if (*end == '\0' || IsBlank(*end)) {
-      if (ResolveProgram(std::string(p, end), native)) return true;
-      if (*end == '\0') return false;
-    }
-  }
-}
-
 }  // namespace
+
+bool IsStartableFile(const std::string& path) {
+  std::string native;
+  return NativePath(path.c_str(), &native) && IsExecutableFile(native);
+}
 
 bool StartProcess(const char* commandLine, ChildProcess* child) {
   std::string program;
-  if (!FindProgram(commandLine, &program)) return false;
+  if (!NativePath(FindCommandProgram(commandLine).c_str(), &program) || program.empty())
+    return false;
   // The program sees the arguments its own runtime would split from the
   // command line.
   std::vector<std::string> arguments = SplitCommandLine(commandLine);

@@ -86,6 +86,11 @@ bool CreateChild(const char* commandLine, DWORD flags, PROCESS_INFORMATION* info
 
 }  // namespace
 
+bool IsStartableFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool StartProcess(const char* commandLine, ChildProcess* child) {
   PROCESS_INFORMATION info = {};
   if (!CreateChild(commandLine, 0, &info)) return false;

@@ -4,6 +4,7 @@
 #define LAUNCHER_PLATFORM_PROCESS_H
 
 #include <cstdint>
+#include <string>
 
 #include "platform/system.h"
 
@@ -37,6 +38,15 @@ struct ChildProcess {
 // extension); it inherits no handles, the launcher's environment and current
 // directory. False when nothing could be started.
 bool StartProcess(const char* commandLine, ChildProcess* child);
+
+// The program a command line names, found as StartProcess finds it: the
+// quoted first token, or else the shortest blank-separated prefix that names
+// a file CreateProcessA could start (".exe" added when it has no extension).
+// Empty when none does.
+std::string FindCommandProgram(const char* commandLine);
+
+// A file, not a directory (on POSIX systems: one that may be executed).
+bool IsStartableFile(const std::string& path);
 
 // As StartProcess, and arranges to wait for every process the child starts,
 // and those they start. Where that is not possible the child still starts,

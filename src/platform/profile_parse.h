@@ -57,13 +57,18 @@ unsigned long ProfileStringFromText(const std::string* contents, const char* sec
                                     const char* key, const char* defaultValue,
                                     char* buffer, unsigned long size);
 
+// GetPrivateProfileIntA reads the value through a buffer of this many
+// bytes, terminator included, before it converts it.
+constexpr unsigned long kProfileIntegerTextSize = 30;
+
 // GetPrivateProfileIntA over `contents` (null when there is no file).
 uint32_t ProfileIntFromText(const std::string* contents, const char* section,
                             const char* key, int defaultValue);
 
 // The system's conversion of a profile value to an integer: blanks, an
 // optional sign, an optional 0x, 0o or 0b prefix (lower case only), then
-// digits; wraps modulo 2^32 like the system does.
-uint32_t ParseProfileInteger(const char* text);
+// digits; wraps modulo 2^32 like the system does. `whole`, when given, tells
+// whether the text is all of that with at least one digit, nothing after.
+uint32_t ParseProfileInteger(const char* text, bool* whole = nullptr);
 
 #endif

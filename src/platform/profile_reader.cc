@@ -99,7 +99,7 @@ unsigned long ProfileStringFromText(const std::string* contents, const char* sec
   return CopyCut(WithoutQuotes(value), buffer, size);
 }
 
-uint32_t ParseProfileInteger(const char* text) {
+uint32_t ParseProfileInteger(const char* text, bool* whole) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   while (*p != '\0' && *p <= ' ') ++p;
   bool negative = false;
@@ -115,6 +115,7 @@ uint32_t ParseProfileInteger(const char* text) {
     }
   }
   uint32_t total = 0;
+  const unsigned char* digits = p;
   for (;; ++p) {
     uint32_t digit;
     if (*p >= '0' && *p <= '9') digit = *p - '0';
@@ -124,6 +125,7 @@ uint32_t ParseProfileInteger(const char* text) {
     if (digit >= base) break;
     total = total * base + digit;
   }
+  if (whole != nullptr) *whole = p != digits && *p == '\0';
   return negative ? 0u - total : total;
 }
 
@@ -131,7 +133,7 @@ uint32_t ProfileIntFromText(const std::string* contents, const char* section,
                             const char* key, int defaultValue) {
   // The system reads the value through a small string buffer first; an
   // empty result means "use the default".
-  char text[30];
+  char text[kProfileIntegerTextSize];
   if (ProfileStringFromText(contents, section, key, "", text, sizeof(text)) == 0)
     return static_cast<uint32_t>(defaultValue);
   return ParseProfileInteger(text);

@@ -4,9 +4,10 @@
 #include "core/settings.h"
 #include "platform/profile.h"
 
-namespace {
+const char* const kRegistryFieldSuffixes[kFieldCount] = {"_ROOT", "_SUBKEY", "_ENTRYNAME", "_FLAGS",
+                                                         "_VALUE"};
 
-const char* const kSuffixes[kFieldCount] = {"_ROOT", "_SUBKEY", "_ENTRYNAME", "_FLAGS", "_VALUE"};
+namespace {
 
 // Room beyond the longest value: the system drops a value's outer quotes
 // only after cutting it to the buffer, so a buffer of just one more byte
@@ -21,13 +22,14 @@ unsigned long LongestFieldValue(RegistryField field) {
 
 std::string RegistryKeyName(const RegistryEntry& entry, RegistryField field) {
   std::string name = (entry.deletion ? "DELREG" : "ADDREG") + std::to_string(entry.index);
-  return field == kFieldCount ? name : name + kSuffixes[field];
+  return field == kFieldCount ? name : name + kRegistryFieldSuffixes[field];
 }
 
 std::vector<RegistryEntry> ReadRegistryEntries(const char* iniPath, bool deletions,
                                                uint32_t count) {
-  const int fieldCount = deletions ? kFlags : kFieldCount;
-  const std::vector<const char*> suffixes(kSuffixes, kSuffixes + fieldCount);
+  const int fieldCount = deletions ? kDeletionFieldCount : kFieldCount;
+  const std::vector<const char*> suffixes(kRegistryFieldSuffixes,
+                                          kRegistryFieldSuffixes + fieldCount);
   const std::vector<uint32_t> indexes =
       PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath),
                           deletions ? "DELREG" : "ADDREG", suffixes, count);

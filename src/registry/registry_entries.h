@@ -17,6 +17,11 @@ struct RegistryEntry {
   RegistryField tooLong = kFieldCount;
 };
 
+// The key name suffixes of the fields, "_ROOT" to "_VALUE"; deletions have
+// the first three only.
+extern const char* const kRegistryFieldSuffixes[kFieldCount];
+constexpr int kDeletionFieldCount = kFlags;
+
 // The entries ADDREG<n> (or DELREG<n>), 1 <= n <= count, that have at least
 // one key in the file, in rising order. The others would read as empty.
 std::vector<RegistryEntry> ReadRegistryEntries(const char* iniPath, bool deletions,

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "core/fixed_names.h"
 #include "core/path_buffer.h"
-#include "core/settings.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/profile.h"
@@ -15,8 +15,6 @@
 
 namespace {
 
-const char kScriptName[] = "AddDel.inf";
-const char kRunnerName[] = "\\System32\\rundll32.exe";
 constexpr size_t kInstallerCommandSize = 1024;
 
 // Appends the lines of `entries` to `script`.
@@ -60,7 +58,7 @@ bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPa
   // Without SystemRoot the runner path would name a program in the root of
   // the current drive, which is nobody's installer.
   if (systemRoot == nullptr || *systemRoot == '\0') return false;
-  std::string runnerPath = std::string(systemRoot) + kRunnerName;
+  std::string runnerPath = std::string(systemRoot) + kInstallerRunner;
   char line[kInstallerCommandSize];
   int length = std::snprintf(line, sizeof(line),
                              "%s setupapi,InstallHinfSection DefaultInstall 132 %s",
@@ -72,35 +70,46 @@ bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPa
   return true;
 }
 
-RegistryScriptOutcome ApplyRegistryScript(const char* iniPath, RegistryScript* script) {
-  return RunRegistryScript(iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"),
-                           script);
+RegistryScriptPlan PlanRegistryScript(const char* iniPath, const char* temp,
+                                      const char* systemRoot) {
+  RegistryScriptPlan plan;
+  // Without TEMP the configuration is not even read.
+  if (temp == nullptr) return plan;
+  plan.scriptPath = std::string(temp) + "\\" + kRegistryScriptName;
+  plan.scriptPathFits = plan.scriptPath.size() < kPathBufferSize;
+  plan.addCount = ReadProfileInt(kSectionParams, "ADDREG", 0, iniPath);
+  plan.deleteCount = ReadProfileInt(kSectionParams, "DELREG", 0, iniPath);
+  plan.skip = RegistrySkip::kNothingListed;
+  if (plan.addCount == 0 && plan.deleteCount == 0) return plan;
+  plan.skip = RegistrySkip::kNone;
+  plan.script = ComposeRegistryScript(iniPath, plan.addCount, plan.deleteCount);
+  ComposeInstallerCommand(systemRoot, plan.scriptPath, &plan.installerCommand);
+  return plan;
 }
 
-RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
-                                        const char* systemRoot, RegistryScript* script) {
-  if (temp == nullptr) return RegistryScriptOutcome::kSkipped;
-  std::string scriptPath = std::string(temp) + "\\" + kScriptName;
-
-  uint32_t addCount = ReadProfileInt(kSectionParams, "ADDREG", 0, iniPath);
-  uint32_t deleteCount = ReadProfileInt(kSectionParams, "DELREG", 0, iniPath);
-  if (addCount == 0 && deleteCount == 0) return RegistryScriptOutcome::kSkipped;
-
-  RegistryScript composed = ComposeRegistryScript(iniPath, addCount, deleteCount);
-  const bool written = scriptPath.size() < kPathBufferSize &&  // else it cannot be created
-                       WriteNewTextFile(scriptPath.c_str(), composed.text);
-  if (script != nullptr) *script = std::move(composed);
-  if (!written) return RegistryScriptOutcome::kScriptNotWritten;
-
+RegistryScriptOutcome CarryOutRegistryScript(const RegistryScriptPlan& plan) {
+  if (plan.skip != RegistrySkip::kNone) return RegistryScriptOutcome::kSkipped;
+  if (!plan.scriptPathFits || !WriteNewTextFile(plan.scriptPath.c_str(), plan.script.text))
+    return RegistryScriptOutcome::kScriptNotWritten;
   bool started = false;
-  std::string command;
   ChildProcess installer;
-  if (ComposeInstallerCommand(systemRoot, scriptPath, &command) &&
-      StartProcess(command.c_str(), &installer)) {
+  if (!plan.installerCommand.empty() && StartProcess(plan.installerCommand.c_str(), &installer)) {
     WaitForProcessEnd(&installer);
     started = true;
   }
-  DeleteFileAt(scriptPath.c_str());
+  DeleteFileAt(plan.scriptPath.c_str());
   return started ? RegistryScriptOutcome::kInstallerRun
                  : RegistryScriptOutcome::kInstallerNotStarted;
+}
+
+RegistryStepOutcome ApplyRegistryScript(const char* iniPath) {
+  return RunRegistryScript(iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"));
+}
+
+RegistryStepOutcome RunRegistryScript(const char* iniPath, const char* temp,
+                                      const char* systemRoot) {
+  RegistryStepOutcome outcome;
+  outcome.plan = PlanRegistryScript(iniPath, temp, systemRoot);
+  outcome.result = CarryOutRegistryScript(outcome.plan);
+  return outcome;
 }

@@ -32,16 +32,40 @@ enum class RegistryScriptOutcome {
   kScriptNotWritten,     // the launcher must end here
 };
 
+// Why the step has nothing to do, or kNone.
+enum class RegistrySkip { kNone, kNoTemp, kNothingListed };
+
+// What the step would write and run.
+struct RegistryScriptPlan {
+  RegistrySkip skip = RegistrySkip::kNoTemp;
+  uint32_t addCount = 0;        // ADDREG, read only when TEMP is set
+  uint32_t deleteCount = 0;     // DELREG, likewise
+  std::string scriptPath;       // "AddDel.inf" in TEMP
+  bool scriptPathFits = false;  // a longer path cannot be created
+  RegistryScript script;
+  std::string installerCommand;  // empty: the installer cannot be started
+};
+
+// Decides from TEMP, SystemRoot (null when unset) and the configuration.
+RegistryScriptPlan PlanRegistryScript(const char* iniPath, const char* temp,
+                                      const char* systemRoot);
+
+struct RegistryStepOutcome {
+  RegistryScriptPlan plan;
+  RegistryScriptOutcome result = RegistryScriptOutcome::kSkipped;
+};
+
+// Writes the planned script, has the installer apply it, and deletes it.
+RegistryScriptOutcome CarryOutRegistryScript(const RegistryScriptPlan& plan);
+
 // The step: writes the listed changes as "AddDel.inf" in TEMP, has the
 // system's installer apply it and deletes it. The caller ends the launcher
-// on kScriptNotWritten. `script`, when given, receives what was composed.
-RegistryScriptOutcome ApplyRegistryScript(const char* iniPath, RegistryScript* script = nullptr);
+// on kScriptNotWritten.
+RegistryStepOutcome ApplyRegistryScript(const char* iniPath);
 
-// The same for given values of TEMP and SystemRoot (null when unset). `script`, when
-// given, receives what was composed.
-RegistryScriptOutcome RunRegistryScript(const char* iniPath, const char* temp,
-                                        const char* systemRoot,
-                                        RegistryScript* script = nullptr);
+// The same for given values of TEMP and SystemRoot (null when unset).
+RegistryStepOutcome RunRegistryScript(const char* iniPath, const char* temp,
+                                      const char* systemRoot);
 
 // The script for the given counts. Only entries with keys in the file are
 // visited; an entry whose fields the installer would read otherwise than

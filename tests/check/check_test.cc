@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "deploy/zip_builder.h"
-#include "launcher-check/known_keys.h"
 #include "launcher-check/ascii_names.h"
+#include "launcher-check/known_keys.h"
 #include "platform/profile_parse.h"
 #include "support/temp_dir.h"
 
@@ -21,6 +22,14 @@ void SetEnv(const std::string& name, const std::string& value) {
 #else
   setenv(name.c_str(), value.c_str(), 1);
 #endif
+}
+
+// A setup program the process start would find: on POSIX systems only an
+// executable file counts.
+void WriteProgram(const TempDir& dir, const std::string& name) {
+  dir.Write(name, "MZ");
+  std::filesystem::permissions(dir.Path(name), std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
 }
 
 struct Checked {
@@ -43,7 +52,7 @@ Checked Check(const TempDir& dir, const std::string& ini, const std::string& tai
 
 TEST(LauncherCheck, PlainConfigurationHasNothingToWarnAbout) {
   TempDir dir;
-  dir.Write("Quorle.exe", "MZ");
+  WriteProgram(dir, "Quorle.exe");
   // Blanks inside the brackets and lone CR line ends read as written.
   const Checked checked =
       Check(dir, "; comment\r\n[ PARAMS\t]\rSLEEP=0\r\n", "-silent \"a b\"");
@@ -59,7 +68,7 @@ TEST(LauncherCheck, PlainConfigurationHasNothingToWarnAbout) {
 
 TEST(LauncherCheck, ShowsWhatTheSetupWaitCovers) {
   TempDir dir;
-  dir.Write("Quorle.exe", "MZ");
+  WriteProgram(dir, "Quorle.exe");
   EXPECT_TRUE(Check(dir, "[PARAMS]\n").Has("not for what it starts; WAITALL is not set"));
   const Checked whole = Check(dir, "[PARAMS]\nWAITALL=1\n");
   EXPECT_EQ(whole.status, kCheckClean) << whole.report;
@@ -123,7 +132,7 @@ TEST(LauncherCheck, WarnsAboutLikelyMistakes) {
 
 TEST(LauncherCheck, WarnsAboutByteOrderMarksWindowsMisreads) {
   TempDir dir;
-  dir.Write("Quorle.exe", "MZ");
+  WriteProgram(dir, "Quorle.exe");
   EXPECT_TRUE(Check(dir, "\xEF\xBB\xBF[PARAMS]\nSLEEP=0\n").Has("UTF-8 byte-order mark"));
   // Harmless when the first line is a comment and all else is ASCII.
   EXPECT_EQ(Check(dir, "\xEF\xBB\xBF; x\n[PARAMS]\nSLEEP=0\n").status, kCheckClean);
@@ -136,7 +145,7 @@ TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
                                  {"../evil.txt", "x"},
                                  {"fonts/", ""}});
   dir.Write("Setup.2k", zip.bytes);
-  dir.Write("Quorle.exe", "MZ");
+  WriteProgram(dir, "Quorle.exe");
   dir.Write("windows/.keep", "");
   SetEnv("SystemRoot", dir.WinPath("windows"));
   const Checked checked = Check(dir, "[BEFORE]\nCOPYFROMZIP=1\n");
@@ -149,9 +158,29 @@ TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
   EXPECT_EQ(checked.status, kCheckWarnings);
 }
 
+// The profile deployment's second destination is checked as the launcher
+// takes it: an entry too long for it is skipped there only.
+TEST(LauncherCheck, EachDestinationIsCheckedForPathLength) {
+  TempDir dir;
+  dir.Write("Setup.s2k", BuildZip({{"a.txt", "a"}, {"Vendor/app.cfg", "c"}}).bytes);
+  WriteProgram(dir, "Quorle.exe");
+  std::string profiles = "C:\\" + std::string(100, 'p') + "\\" + std::string(116, 'q');
+  ASSERT_EQ(profiles.size(), 220u);
+  SetEnv("APPDATA", dir.WinPath("user"));
+  SetEnv("ALLUSERSPROFILE", profiles + "\\All Users");
+  const Checked checked = Check(dir, "[BEFORE]\nCOPYSETFROMZIP=1\n");
+  const std::string defaultUser = profiles + "\\Default User\\Application Data\\";
+  EXPECT_TRUE(checked.Has("Vendor\\app.cfg -> " + dir.WinPath("user") + "\\Vendor\\app.cfg\n"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("a.txt -> " + defaultUser + "a.txt\n")) << checked.report;
+  EXPECT_TRUE(checked.Has("Vendor\\app.cfg -> " + defaultUser + "Vendor\\app.cfg SKIPPED (path"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("1 entry is skipped when unpacked")) << checked.report;
+}
+
 TEST(LauncherCheck, ShowsTheRegistryScriptAndInstallerCommand) {
   TempDir dir;
-  dir.Write("Quorle.exe", "MZ");
+  WriteProgram(dir, "Quorle.exe");
   SetEnv("TEMP", dir.WinPath("temp"));
   SetEnv("SystemRoot", dir.WinPath("windows"));
   const Checked checked = Check(dir,

@@ -10,30 +10,38 @@
 
 namespace {
 
-std::vector<std::string> calls;
-std::set<std::string> existing;
-
-bool RecordProbe(const std::string& path) {
-  calls.push_back("probe " + path);
-  return existing.count(path) != 0;
-}
-
-bool RecordExtract(const std::string& archivePath, const std::string& destination) {
-  calls.push_back("extract " + archivePath + " -> " + destination);
-  return true;
-}
-
-const DeploymentActions kRecorded = {RecordProbe, RecordExtract};
-
-std::vector<std::string> Profile(const DeploymentEnvironment& env,
-                                 std::set<std::string> exists = {}) {
-  calls.clear();
-  existing = std::move(exists);
-  DeployProfileArchiveWith("P.s2k", env, kRecorded);
-  return calls;
-}
-
 using Calls = std::vector<std::string>;
+
+// The file system as a record of the calls, with the paths that exist.
+struct Recorder {
+  Calls calls;
+  std::set<std::string> existing;
+};
+
+bool RecordProbe(void* context, const std::string& path) {
+  auto* recorder = static_cast<Recorder*>(context);
+  recorder->calls.push_back("probe " + path);
+  return recorder->existing.count(path) != 0;
+}
+
+ExtractionOutcome RecordExtract(void* context, const std::string& archivePath,
+                                const std::string& destination) {
+  static_cast<Recorder*>(context)->calls.push_back("extract " + archivePath + " -> " + destination);
+  return ExtractionOutcome();
+}
+
+Calls Profile(const DeploymentEnvironment& env, std::set<std::string> exists = {}) {
+  Recorder recorder{{}, std::move(exists)};
+  DeployProfileArchiveWith("P.s2k", env, {&recorder, RecordProbe, RecordExtract});
+  return recorder.calls;
+}
+
+Calls System(const DeploymentEnvironment& env) {
+  Recorder recorder;
+  DeploySystemArchiveWith("S.2k", env, {&recorder, RecordProbe, RecordExtract});
+  return recorder.calls;
+}
+
 const char kAllUsers[] = "C:\\Documents and Settings\\All Users";
 const char kDefaultUser[] = "extract P.s2k -> C:\\Documents and Settings\\Default User\\Application Data\\";
 
@@ -92,13 +100,12 @@ TEST(ProfileDeployment, EmptyRelativeOrOverlongValuesNameNoFolder) {
 }
 
 TEST(SystemDeployment, WindowsDirectoryTakesTheArchiveWhenThereIsOne) {
-  calls.clear();
-  DeploySystemArchiveWith("S.2k", {"C:\\WINDOWS", nullptr, nullptr, nullptr}, kRecorded);
-  EXPECT_EQ(calls, (Calls{"extract S.2k -> C:\\WINDOWS\\"}));
-  calls.clear();
-  DeploySystemArchiveWith("S.2k", {nullptr, kAllUsers, "C:", "A"}, kRecorded);
-  DeploySystemArchiveWith("S.2k", {"", kAllUsers, "C:", "A"}, kRecorded);
-  EXPECT_EQ(calls, Calls{});
+  EXPECT_EQ(System({"C:\\WINDOWS", nullptr, nullptr, nullptr}),
+            (Calls{"extract S.2k -> C:\\WINDOWS\\"}));
+  EXPECT_EQ(System({nullptr, kAllUsers, "C:", "A"}), Calls{});
+  EXPECT_EQ(System({"", kAllUsers, "C:", "A"}), Calls{});
+  EXPECT_STREQ(PlanSystemDeployment("S.2k", {"", kAllUsers, "C:", "A"}).noDestination,
+               "SystemRoot is not set");
 }
 
 }  // namespace

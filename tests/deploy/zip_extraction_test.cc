@@ -110,7 +110,8 @@ class Extraction : public ::testing::TestWithParam<NamedReader> {
   // Writes the archive and extracts it into out\ (created when missing).
   bool Extract(const std::string& bytes) {
     dir_.Write("a.zip", bytes);
-    return ExtractZipArchiveWith(GetParam().reader, dir_.WinPath("a.zip"), Destination());
+    outcome_ = ExtractZipArchiveWith(GetParam().reader, dir_.WinPath("a.zip"), Destination());
+    return outcome_.opened;
   }
   bool Extract(const std::vector<ZipEntrySpec>& entries) {
     return Extract(BuildZip(entries).bytes);
@@ -119,6 +120,7 @@ class Extraction : public ::testing::TestWithParam<NamedReader> {
   std::set<std::string> OutTree() const { return Tree(dir_.Path("out")); }
 
   TempDir dir_;
+  ExtractionOutcome outcome_;
 };
 
 void PrintTo(const NamedReader& reader, std::ostream* out) { *out << reader.name; }
@@ -131,10 +133,10 @@ std::string ReaderName(const ::testing::TestParamInfo<NamedReader>& info) {
 
 TEST(DirectoryChain, CreatesEveryMissingPrefixButNotTheLastComponent) {
   TempDir dir;
-  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("a") + "\\b\\\\c\\file"));
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash(dir.WinPath("a") + "\\b\\\\c\\file"));
   EXPECT_TRUE(fs::is_directory(dir.Path("a/b/c")));
   EXPECT_FALSE(dir.Exists("a/b/c/file"));
-  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("a") + "\\b\\"));  // all there already
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash(dir.WinPath("a") + "\\b\\"));  // all there already
 }
 
 TEST(DirectoryChain, TrailByteBackslashIsNoSeparator) {
@@ -143,23 +145,31 @@ TEST(DirectoryChain, TrailByteBackslashIsNoSeparator) {
   TempDir dir;
   // 0x95 0x5C is one two-byte character: no directory "x\x95" is made for it,
   // where "xA\" makes "xA".
-  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("x\x95") + "\\"));
-  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("xA") + "\\"));
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash(dir.WinPath("x\x95") + "\\"));
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash(dir.WinPath("xA") + "\\"));
   EXPECT_EQ(Tree(dir.Path()), (std::set<std::string>{"xA/"}));
 }
 
 TEST(DirectoryChain, UncRootCountsAsExistingAndFoldersBelowAreMade) {
-  static std::vector<std::string> asked, made;
-  asked.clear();
-  made.clear();
-  const DirectoryActions recording = {
-      [](const char* path) { asked.push_back(path); return false; },
-      [](const char* path) { made.push_back(path); return true; }};
-  EXPECT_TRUE(CreateDirectoryChainWith("\\\\srv\\share\\Ann\\App Data\\x.txt", recording));
+  struct Calls {
+    std::vector<std::string> asked, made;
+  } calls;
+  std::vector<std::string>& made = calls.made;
+  const DirectoryActions recording = {&calls,
+                                      [](void* c, const char* path) {
+                                        static_cast<Calls*>(c)->asked.push_back(path);
+                                        return false;
+                                      },
+                                      [](void* c, const char* path) {
+                                        static_cast<Calls*>(c)->made.push_back(path);
+                                        return true;
+                                      }};
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash("\\\\srv\\share\\Ann\\App Data\\x.txt", nullptr,
+                                                 recording));
   EXPECT_EQ(made, (std::vector<std::string>{"\\\\srv\\share\\Ann", "\\\\srv\\share\\Ann\\App Data"}));
-  EXPECT_EQ(asked, made);  // "", "\\", "\\\\srv" and the share are never looked at
+  EXPECT_EQ(calls.asked, made);  // "", "\\", "\\\\srv" and the share are never looked at
   made.clear();
-  EXPECT_TRUE(CreateDirectoryChainWith("\\\\srv\\share\\", recording));
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash("\\\\srv\\share\\", nullptr, recording));
   EXPECT_TRUE(made.empty());
 }
 
@@ -168,7 +178,7 @@ TEST(DirectoryChain, Page1252HasNoTrailBytes) {
   REQUIRE_CODE_PAGE(1252u);
   TempDir dir;
   // Under the fixed 932 ranges "\xE9\" swallowed the backslash.
-  EXPECT_TRUE(CreateDirectoryChain(dir.WinPath("Caf\xE9") + "\\Men\xFC\\x"));
+  EXPECT_TRUE(CreateDirectoriesUpToLastBackslash(dir.WinPath("Caf\xE9") + "\\Men\xFC\\x"));
   EXPECT_TRUE(GetPathAttributes((dir.WinPath("Caf\xE9") + "\\Men\xFC").c_str()) !=
               kInvalidFileAttributes);
 }
@@ -176,8 +186,8 @@ TEST(DirectoryChain, Page1252HasNoTrailBytes) {
 TEST(DirectoryChain, StopsAtTheFirstDirectoryThatCannotBeMade) {
   TempDir dir;
   dir.Write("file", "x");
-  EXPECT_FALSE(CreateDirectoryChain(dir.WinPath("file") + "\\sub\\deeper\\"));
-  EXPECT_FALSE(CreateDirectoryChain("\\rooted\\path\\"));  // the empty prefix
+  EXPECT_FALSE(CreateDirectoriesUpToLastBackslash(dir.WinPath("file") + "\\sub\\deeper\\"));
+  EXPECT_FALSE(CreateDirectoriesUpToLastBackslash("\\rooted\\path\\"));  // the empty prefix
   EXPECT_EQ(Tree(dir.Path()), (std::set<std::string>{"file"}));
 }
 
@@ -245,6 +255,24 @@ TEST_P(Extraction, WritesTheTreeWithMissingDirectoriesCreated) {
   EXPECT_EQ(dir_.Read("out/a/b/c/big.bin"), big);
   EXPECT_EQ(dir_.Read("out/stored.txt"), "kept as is");
   EXPECT_EQ(dir_.Read("out/empty.txt"), "");
+}
+
+// The outcome says what happened to each entry: written, left out by its
+// plan, or not written (a damaged entry, a directory in the file's way).
+TEST_P(Extraction, OutcomeCountsWhatWasWrittenSkippedAndNotWritten) {
+  dir_.Write("out/taken/inside", "x");
+  EXPECT_TRUE(Extract({{"a.txt", "a"},
+                       {"d/", ""},
+                       {"../climb.txt", "x"},
+                       {"taken", "a directory holds this name"},
+                       {"bad.txt", "data", kTestStamp, true, 0x12345678u}}));
+  EXPECT_EQ(outcome_.filesWritten, 1u);
+  EXPECT_EQ(outcome_.directories, 1u);
+  ASSERT_EQ(outcome_.skipped.size(), 1u);
+  EXPECT_EQ(outcome_.skipped[0].skip, EntrySkip::kHostileName);
+  EXPECT_EQ(outcome_.failed,
+            (std::vector<std::string>{Destination() + "taken", Destination() + "bad.txt"}));
+  EXPECT_FALSE(outcome_.endedEarly);
 }
 
 TEST_P(Extraction, ArchiveWithoutEntriesCreatesNothing) {
@@ -352,8 +380,8 @@ TEST_P(Extraction, ProcessHoldingTheOldFileKeepsReadingTheOldData) {
 // --- Damaged archives -------------------------------------------------------
 
 TEST_P(Extraction, MissingPlainTextOrTruncatedArchivesAreNotOpened) {
-  EXPECT_FALSE(ExtractZipArchiveWith(GetParam().reader, dir_.WinPath("missing.zip"),
-                                     Destination()));
+  EXPECT_FALSE(
+      ExtractZipArchiveWith(GetParam().reader, dir_.WinPath("missing.zip"), Destination()).opened);
   EXPECT_FALSE(Extract(std::string("just some text, no archive\r\n")));
   const std::string whole = BuildZip({{"a.txt", "aaa"}, {"b.txt", "bbb"}}).bytes;
   EXPECT_FALSE(Extract(whole.substr(0, whole.size() / 2)));  // no end record
@@ -500,8 +528,10 @@ TEST_P(Extraction, EveryNameLandsUnderItsOwnNameInTheCodePage) {
     EXPECT_FALSE(PathExists(Destination() + "Caf?")) << "written under \"?\"";
     EXPECT_FALSE(PathExists(Destination() + "?")) << "written under \"?\"";
 #endif
-    const std::vector<std::string> reported = TakeUnrepresentableEntryNames();
-    EXPECT_EQ(std::set<std::string>(reported.begin(), reported.end()), skipped);
+    std::set<std::string> reported;
+    for (const EntryPlan& entry : outcome_.skipped)
+      if (entry.skip == EntrySkip::kUnrepresentable) reported.insert(entry.name);
+    EXPECT_EQ(reported, skipped);
   }
 }
 

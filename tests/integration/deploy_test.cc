@@ -101,3 +101,23 @@ TEST(Deploy, WithoutAppDataTheAdministratorProfileIsFoundWhenThereIsNoOwner) {
             "cfg");
   EXPECT_FALSE(fs::exists(package.Path("profiles/Owner")));
 }
+
+// The log tells what was written, not that an archive file is there.
+TEST(Deploy, LogSaysNothingWasUnpackedFromAFileThatIsNoArchive) {
+  LauncherPackage package;
+  package.Write("Setup.s2k", "not a zip archive\r\n");
+  package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
+                   "\n");
+  RunOptions options;
+  options.env = {{"APPDATA", package.WinPath("user")},
+                 {"ALLUSERSPROFILE", package.WinPath("profiles\\All Users")}};
+  EXPECT_EQ(package.Run(options).status, 1);
+  const std::string log = package.dir().Read("pkg/run.log");
+  EXPECT_EQ(log.find("unpacked " + package.WinPath("Setup.s2k")), std::string::npos) << log;
+  EXPECT_NE(log.find("profile deployment: " + package.WinPath("Setup.s2k") +
+                     " is no zip archive that can be read: nothing unpacked into " +
+                     package.WinPath("user") + "\\"),
+            std::string::npos)
+      << log;
+  EXPECT_FALSE(fs::exists(package.Path("user")));
+}

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "deploy/zip_builder.h"
 #include "integration/launcher_harness.h"
 
 namespace fs = std::filesystem;
@@ -22,7 +23,8 @@ struct CheckRun {
   bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
 };
 
-CheckRun RunCheck(const std::vector<std::string>& arguments, const std::string& temp = "") {
+CheckRun RunCheck(const std::vector<std::string>& arguments, const std::string& temp = "",
+                  const EnvChanges& env = {}) {
   const char* binDir = std::getenv("LAUNCHER_TEST_BIN_DIR");
   std::vector<std::string> command = {
       (fs::path(binDir != nullptr ? binDir : "") / (UnderWine() ? "launcher-check.exe"
@@ -34,6 +36,7 @@ CheckRun RunCheck(const std::vector<std::string>& arguments, const std::string& 
     run.output = RunWineCommand(command, &run.status);
   } else {
     std::string line = temp.empty() ? "" : "TEMP='" + temp + "' ";
+    for (const auto& change : env) line += change.first + "='" + change.second.value_or("") + "' ";
     for (const std::string& part : command) line += "'" + part + "' ";
     FILE* pipe = popen((line + "2>&1").c_str(), "r");
     char buffer[4096];
@@ -98,4 +101,44 @@ TEST(LauncherCheckProgram, BrokenAndMissingConfigurations) {
   run = RunCheck({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.Has("usage: launcher-check")) << run.output;
+}
+
+// The profile deployment's second destination, below the profiles folder,
+// can be far longer than the first: an entry too long for it lands in the
+// user's folder only, and launcher-check shows it so.
+TEST(LauncherCheckProgram, EntryTooLongForTheDefaultUserLandsOnlyWhereItFits) {
+  LauncherPackage package;
+  std::string profiles = "profiles";
+  while (package.WinPath(profiles).size() < 120) profiles += "/" + std::string(50, 'p');
+  profiles += "/" + std::string(220 - package.WinPath(profiles).size() - 1, 'q');
+  ASSERT_EQ(package.WinPath(profiles).size(), 220u);
+  fs::create_directories(package.Path(profiles));
+  const std::string defaultUser = profiles + "/Default User/Application Data/";
+  package.Write("Setup.s2k", BuildZip({{"a.txt", "short"}, {"Vendor/app.cfg", "long"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
+                   "\n");
+  const EnvChanges env = {{"APPDATA", package.WinPath("user")},
+                          {"ALLUSERSPROFILE", package.WinPath(profiles) + "\\All Users"}};
+  RunOptions options;
+  options.env = env;
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_TRUE(fs::exists(package.Path("user/Vendor/app.cfg")));
+  EXPECT_TRUE(fs::exists(package.Path(defaultUser + "a.txt")));
+  EXPECT_FALSE(fs::exists(package.Path(defaultUser + "Vendor")));
+  const std::string log = package.dir().Read("pkg/run.log");
+  EXPECT_NE(log.find("skipped entry \"Vendor\\app.cfg\": path longer than 260 characters"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("1 file and 0 folders written, 1 entry skipped"), std::string::npos) << log;
+
+  // Under Wine only the launcher gets its environment set inside Windows;
+  // the in-process check test covers the Windows build there.
+  if (UnderWine()) return;
+  const CheckRun run = RunCheck({package.WinPath("Setup.exe")}, "", env);
+  const std::string target = package.WinPath(defaultUser) + "Vendor\\app.cfg";
+  EXPECT_TRUE(run.Has("Vendor\\app.cfg -> " + package.WinPath("user") + "\\Vendor\\app.cfg\n"))
+      << run.output;
+  EXPECT_TRUE(run.Has("Vendor\\app.cfg -> " + target + " SKIPPED (path longer than 260"))
+      << run.output;
+  EXPECT_TRUE(run.Has("1 entry is skipped when unpacked")) << run.output;
 }

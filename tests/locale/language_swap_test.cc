@@ -22,8 +22,9 @@ class LanguageSwapTest : public ::testing::Test {
   // Runs the swap with the given [PARAMS] lines for the configuration.
   bool Swap(uint32_t count, const std::string& params, uint16_t language = kJapanese) {
     dir_.Write("Setup.ini", "[PARAMS]\n" + params);
-    return SwapLanguageConfigFor(language, dir_.WinPath().c_str(),
-                                 dir_.WinPath("Setup.ini").c_str(), count, &swap_);
+    outcome_ = SwapLanguageConfigFor(language, dir_.WinPath().c_str(),
+                                     dir_.WinPath("Setup.ini").c_str(), count, &swap_);
+    return outcome_.configSwapped;
   }
 
   // The directory holds the package's own file only, as before any swap.
@@ -38,6 +39,7 @@ class LanguageSwapTest : public ::testing::Test {
 
   TempDir dir_;
   LanguageSwap swap_;
+  LanguageSwapOutcome outcome_;
 };
 
 TEST_F(LanguageSwapTest, ListedLanguageIsSwappedInAndRestored) {
@@ -91,11 +93,13 @@ TEST_F(LanguageSwapTest, HugeCountVisitsOnlyThePresentEntries) {
 TEST_F(LanguageSwapTest, MissingFilesChangeNothing) {
   std::filesystem::remove(dir_.Path("Velquist.0411"));
   EXPECT_FALSE(Swap(1, "INILANG1=1041\n"));
+  EXPECT_EQ(outcome_.plan.block, SwapBlock::kCopyMissing);
   ExpectUntouched();
 
   dir_.Write("Velquist.0411", "ja");
   std::filesystem::remove(dir_.Path("Velquist.ini"));
   EXPECT_FALSE(Swap(1, "INILANG1=1041\n"));
+  EXPECT_EQ(outcome_.plan.block, SwapBlock::kConfigMissing);
   EXPECT_FALSE(dir_.Exists("Velquist.ini"));
   EXPECT_FALSE(dir_.Exists("Velquist.bak"));
 }
@@ -103,8 +107,8 @@ TEST_F(LanguageSwapTest, MissingFilesChangeNothing) {
 TEST_F(LanguageSwapTest, ExistingBackupIsLeftAlone) {
   dir_.Write("Velquist.bak", "left by an earlier run");
   EXPECT_FALSE(Swap(1, "INILANG1=1041\n"));
-  EXPECT_FALSE(swap_.configSwapped);
-  RestoreLanguageConfig(swap_);
+  EXPECT_EQ(outcome_.plan.block, SwapBlock::kBackupInTheWay);
+  EXPECT_FALSE(RestoreLanguageConfig(swap_).ran);
   EXPECT_EQ(dir_.Read("Velquist.ini"), "own");
   EXPECT_EQ(dir_.Read("Velquist.bak"), "left by an earlier run");
 }
@@ -114,6 +118,7 @@ TEST_F(LanguageSwapTest, FailedCopyPutsThePackageFileBack) {
   std::filesystem::remove(dir_.Path("Velquist.0411"));
   std::filesystem::create_directory(dir_.Path("Velquist.0411"));
   EXPECT_FALSE(Swap(1, "INILANG1=1041\n"));
+  EXPECT_EQ(outcome_.result, SwapResult::kCopyFailed);
   ExpectUntouched();
 }
 
@@ -124,7 +129,7 @@ TEST_F(LanguageSwapTest, ReadOnlyLanguageCopyIsStillRestored) {
                   fs::perm_options::remove);
   EXPECT_TRUE(Swap(1, "INILANG1=1041\n"));
   EXPECT_EQ(dir_.Read("Velquist.ini"), "ja");
-  RestoreLanguageConfig(swap_);
+  EXPECT_TRUE(RestoreLanguageConfig(swap_).restored);
   EXPECT_EQ(dir_.Read("Velquist.ini"), "own");
   EXPECT_FALSE(dir_.Exists("Velquist.bak"));
   fs::permissions(dir_.Path("Velquist.0411"), fs::perms::owner_write, fs::perm_options::add);
@@ -133,7 +138,8 @@ TEST_F(LanguageSwapTest, ReadOnlyLanguageCopyIsStillRestored) {
 TEST_F(LanguageSwapTest, DirectoryTooLongForItsPathsIsLeftAlone) {
   std::string directory = dir_.WinPath() + "\\" + std::string(260, 'd');
   EXPECT_FALSE(SwapLanguageConfigFor(kJapanese, directory.c_str(),
-                                     dir_.WinPath("Setup.ini").c_str(), 1, &swap_));
+                                     dir_.WinPath("Setup.ini").c_str(), 1, &swap_)
+                   .configSwapped);
   EXPECT_STREQ(swap_.configPath, "");
   EXPECT_STREQ(swap_.backupPath, "");
 }

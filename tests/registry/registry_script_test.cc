@@ -194,7 +194,8 @@ class RunRegistryScriptTest : public ::testing::Test {
 
   RegistryScriptOutcome Run(const std::string& temp) {
     return RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), temp.c_str(),
-                             dir_.WinPath("windows").c_str());
+                             dir_.WinPath("windows").c_str())
+        .result;
   }
   RegistryScriptOutcome Run() { return Run(dir_.WinPath("temp")); }
 
@@ -250,9 +251,10 @@ TEST_F(RunRegistryScriptTest, TempWithTrailingBackslashKeepsBoth) {
 
 TEST_F(RunRegistryScriptTest, NothingToDoTouchesNothing) {
   InstallStandin();
-  EXPECT_EQ(RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), nullptr,
-                              dir_.WinPath("windows").c_str()),
-            RegistryScriptOutcome::kSkipped);
+  EXPECT_EQ(
+      RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), nullptr, dir_.WinPath("windows").c_str())
+          .result,
+      RegistryScriptOutcome::kSkipped);
   dir_.Write("Setup.ini", "[PARAMS]\nADDREG=0\nDELREG=0\nADDREG1_ROOT=HKCU\n");
   EXPECT_EQ(Run(), RegistryScriptOutcome::kSkipped);
   EXPECT_FALSE(fs::exists(ScriptPath()));
@@ -262,9 +264,10 @@ TEST_F(RunRegistryScriptTest, NothingToDoTouchesNothing) {
 TEST_F(RunRegistryScriptTest, InstallerThatCannotStartStillDeletesTheScript) {
   EXPECT_EQ(Run(), RegistryScriptOutcome::kInstallerNotStarted);
   EXPECT_FALSE(fs::exists(ScriptPath()));
-  EXPECT_EQ(RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), dir_.WinPath("temp").c_str(),
-                              nullptr),
-            RegistryScriptOutcome::kInstallerNotStarted);
+  EXPECT_EQ(
+      RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), dir_.WinPath("temp").c_str(), nullptr)
+          .result,
+      RegistryScriptOutcome::kInstallerNotStarted);
   EXPECT_FALSE(fs::exists(ScriptPath()));
 }
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <map>
 #include <set>
-#include <sstream>
 #include <vector>
 
+#include "core/fixed_names.h"
 #include "core/indexed_keys.h"
 #include "core/path_table.h"
 #include "core/settings.h"
@@ -16,14 +16,17 @@
 #include "deploy/deployment.h"
 #include "deploy/zip_extraction.h"
 #include "deploy/zip_reader.h"
+#include "housekeeping/start_menu.h"
 #include "launcher-check/ascii_names.h"
 #include "launcher-check/known_keys.h"
+#include "locale/language_swap.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/profile_parse.h"
-#include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "registry/registry_entries.h"
 #include "registry/registry_script.h"
 #include "resources/version.h"
 
@@ -33,20 +36,8 @@
 
 namespace {
 
-// Fixed names the steps use.
-const char kHelperImageName[] = "Ormlatch.exe";
-const char kStartMenuSource[] = "c:\\Tessik Halvern Wireless";
-const char kStartMenuFolder[] = "Tessik Halvern Wireless";
 // Counts above this are not checked index by index for missing entries.
 constexpr uint32_t kLargestListedCount = 1000;
-// Integers are read through a buffer of this many bytes, terminator included.
-constexpr size_t kIntegerTextSize = 30;
-
-#ifdef _WIN32
-constexpr bool kColonRefused = true;
-#else
-constexpr bool kColonRefused = false;
-#endif
 
 std::string Number(unsigned long long value) { return std::to_string(value); }
 
@@ -89,28 +80,11 @@ RawValue ReadRaw(const char* section, const std::string& key, const std::string&
 // ever match: a comment.
 bool IsComment(const ProfileEntry& entry) { return !entry.name.empty() && entry.name[0] == ';'; }
 
-// True when the integer reader takes the whole of `text`: blanks, a sign, an
-// optional 0x/0o/0b prefix and at least one digit of that base, nothing more.
+// True when the integer reader takes the whole of `text`.
 bool IsPlainInteger(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  int base = 10;
-  if (i + 1 < text.size() && text[i] == '0') {
-    // Only lower-case prefixes count: "0X10" reads as 0.
-    const char prefix = text[i + 1];
-    if (prefix == 'x') base = 16;
-    if (prefix == 'o') base = 8;
-    if (prefix == 'b') base = 2;
-    if (base != 10) i += 2;
-  }
-  size_t digits = 0;
-  for (; i < text.size(); ++i, ++digits) {
-    const char c = static_cast<char>(text[i] | 0x20);
-    int digit = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'z') ? c - 'a' + 10 : 99;
-    if (digit >= base) return false;
-  }
-  return digits > 0;
+  bool whole = false;
+  ParseProfileInteger(text.c_str(), &whole);
+  return whole;
 }
 
 std::string ParentOf(const std::string& path) {
@@ -134,59 +108,36 @@ class Report {
   std::vector<std::string> warnings_;
 };
 
-struct ArchiveEntry {
-  std::string name;  // "/" turned into "\"
-  EntryKind kind;
-  bool nameTooLong;
-  bool unrepresentable;  // a UTF-8 name the code page cannot hold
-};
-
 // Entries that a 32-bit program on 64-bit Windows writes into SysWOW64
 // instead: the system redirects its System32.
-bool HoldsSystem32Entries(const std::vector<ArchiveEntry>& entries) {
-  for (const ArchiveEntry& entry : entries) {
-    const std::string& name = entry.name;
-    if (name.size() > 9 && EqualsIgnoringAsciiCase(name.substr(0, 8), "system32") && name[8] == '\\')
-      return true;
-  }
-  return false;
+bool IsBelowSystem32(const EntryPlan& entry) {
+  const std::string& name = entry.name;
+  return name.size() > 9 && EqualsIgnoringAsciiCase(name.substr(0, 8), "system32") &&
+         name[8] == '\\';
 }
 
-bool ListArchive(const std::string& path, std::vector<ArchiveEntry>* entries) {
-  const ZipReader* reader = DefaultZipReader();
-  void* archive = reader != nullptr ? reader->open(path.c_str()) : nullptr;
-  if (archive == nullptr) return false;
-  char name[kEntryNameSize];
-  for (;;) {
-    ZipEntryInfo info;
-    if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
-    ArchiveEntry entry;
-    entry.nameTooLong = info.nameSize >= sizeof(name);
-    entry.kind = EntryKind::kRefused;
-    entry.unrepresentable = false;
-    if (!entry.nameTooLong) {
-      entry.unrepresentable = !EntryNameInCodePage(name, info.utf8Name, &entry.name);
-      if (entry.unrepresentable) entry.name = name;
-      else entry.kind = ClassifyEntryName(entry.name.c_str(), kColonRefused);
-    }
-    entries->push_back(entry);
-    if (reader->goToNextFile(archive) == kZipEndOfList) break;
-  }
-  reader->close(archive);
-  return true;
+// The dry run: every entry's plan is collected, nothing is written.
+EntryResult CollectPlan(void* context, const EntryPlan& plan, const EntrySource&) {
+  static_cast<std::vector<EntryPlan>*>(context)->push_back(plan);
+  return plan.skip == EntrySkip::kNone ? EntryResult::kDone : EntryResult::kSkipped;
 }
 
-// Destinations that the deployments would unpack into, recorded instead of
-// extracting.
-std::vector<std::string> gDestinations;
-
-const DeploymentActions kRecordingActions = {
-    PathExists,
-    [](const std::string&, const std::string& destination) {
-      gDestinations.push_back(destination);
-      return true;
-    },
+// The deployment's extractions, run dry: for each destination its outcome
+// and the plan of every entry.
+struct DryExtraction {
+  ExtractionOutcome outcome;
+  std::vector<EntryPlan> entries;
 };
+
+ExtractionOutcome DryExtract(void* context, const std::string& archivePath,
+                             const std::string& destination) {
+  auto* runs = static_cast<std::vector<DryExtraction>*>(context);
+  runs->emplace_back();
+  const EntryActions collect = {&runs->back().entries, CollectPlan};
+  runs->back().outcome =
+      ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination, collect);
+  return runs->back().outcome;
+}
 
 class Checker {
  public:
@@ -205,14 +156,14 @@ class Checker {
                     bool system);
   void CheckLanguageSwap();
   void LanguageSwapStep(uint32_t count);
-  void RegistryStep(uint32_t adds, uint32_t deletes);
+  void RegistryStep(const RegistryScriptPlan& plan, bool listed);
   void CheckSetup();
   void CheckPause();
   void CheckRegistry();
   void CheckHousekeeping();
   void CheckDiagnostics();
   std::string SwitchReason(const char* section, const char* key, uint32_t value);
-  void CountedEntries(const char* countKey, uint32_t count, const std::vector<std::string>& fields);
+  void CountedEntries(const char* countKey, uint32_t count, const std::vector<const char*>& fields);
 
   const CheckRequest& request_;
   Report& r_;
@@ -300,8 +251,8 @@ void Checker::CheckLayout() {
   std::vector<std::pair<std::string, int>> firstSection;
   for (const ProfileSection& section : sections_) {
     const std::string upper = AsciiUpper(section.name);
-    const bool known =
-        ProfileNamesEqual(section.name, "PARAMS") || ProfileNamesEqual(section.name, "BEFORE");
+    const bool known = ProfileNamesEqual(section.name, kSectionParams) ||
+                       ProfileNamesEqual(section.name, kSectionBefore);
     const std::string where = section.line == 0 ? std::string("before any section")
                                                 : "[" + section.name + "]";
     bool read = false;
@@ -314,8 +265,8 @@ void Checker::CheckLayout() {
         firstSection.emplace_back(section.name, section.line);
         read = known;
         if (!known) {
-          if (EditDistance(upper, "PARAMS") <= 2 || EditDistance(upper, "BEFORE") <= 2 ||
-              upper.find(' ') != std::string::npos) {
+          if (EditDistance(upper, kSectionParams) <= 2 ||
+              EditDistance(upper, kSectionBefore) <= 2 || upper.find(' ') != std::string::npos) {
             r_.Warn("line " + Number(section.line) + ": section " + where +
                     " is not read; the launcher reads [PARAMS] and [BEFORE]");
           } else {
@@ -450,8 +401,8 @@ void Checker::CheckValues() {
         continue;
       }
       const uint32_t value = ReadProfileInt(key->section, scanned.name.c_str(), 0, paths_.iniPath);
-      if (raw.text.size() >= kIntegerTextSize) {
-        r_.Warn(at + name + " is read only up to its first " + Number(kIntegerTextSize - 1) +
+      if (raw.text.size() >= kProfileIntegerTextSize) {
+        r_.Warn(at + name + " is read only up to its first " + Number(kProfileIntegerTextSize - 1) +
                 " characters: it reads as " + Number(value));
       } else if (!raw.text.empty() && !IsPlainInteger(raw.text)) {
         r_.Warn(at + name + "=" + raw.text + " is not a plain number: it reads as " +
@@ -492,86 +443,76 @@ void Checker::CheckDeployments() {
 
 void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
                            const char* archivePath, bool system) {
-  const bool on = IsSwitchOn(value);
-  std::vector<std::string> destinations;
-  if (on) {
-    gDestinations.clear();
-    const DeploymentEnvironment env = ReadDeploymentEnvironment();
-    if (system)
-      DeploySystemArchiveWith(archivePath, env, kRecordingActions);
-    else
-      DeployProfileArchiveWith(archivePath, env, kRecordingActions);
-    destinations = gDestinations;
-  }
-  std::vector<ArchiveEntry> entries;
+  const std::string does = std::string("- ") + step + ": ";
   const bool present = archivePath[0] != '\0' && IsFile(archivePath);
-  const bool readable = present && ListArchive(archivePath, &entries);
-
-  if (!on) {
-    r_.Line(std::string("- ") + step + ": does not run: " + SwitchReason("BEFORE", key, value));
+  if (!IsSwitchOn(value)) {
+    r_.Line(does + "does not run: " + SwitchReason(kSectionBefore, key, value));
     if (present) r_.Line(std::string("    (") + archivePath + " is there but stays unused)");
     return;
   }
   if (archivePath[0] == '\0') {
-    r_.Line(std::string("- ") + step + ": does nothing: the system version is unknown, so no archive is chosen");
+    r_.Line(does + "does nothing: the system version is unknown, so no archive is chosen");
     r_.Warn(std::string(key) + " is 1, but no archive path could be derived");
     return;
   }
-  if (!present || !readable) {
-    r_.Line(std::string("- ") + step + ": does nothing: " + archivePath +
-            (present ? " cannot be read as a zip archive" : " is not there"));
-    r_.Warn(std::string(key) + " is 1, but " + archivePath +
-            (present ? " cannot be read as a zip archive" : " is missing"));
+  if (!present) {
+    r_.Line(does + "does nothing: " + archivePath + " is not there");
+    r_.Warn(std::string(key) + " is 1, but " + archivePath + " is missing");
     return;
   }
-  if (destinations.empty()) {
-    r_.Line(std::string("- ") + step + ": does nothing: " +
-            (system ? "SystemRoot is not set" : "no profile folder is known (APPDATA, ALLUSERSPROFILE)"));
+  // The deployment itself, with extractions that only collect their plans.
+  std::vector<DryExtraction> runs;
+  const DeploymentActions dryRun = {
+      &runs, [](void*, const std::string& path) { return PathExists(path); }, DryExtract};
+  const DeploymentEnvironment env = ReadDeploymentEnvironment();
+  const DeploymentOutcome outcome = system ? DeploySystemArchiveWith(archivePath, env, dryRun)
+                                           : DeployProfileArchiveWith(archivePath, env, dryRun);
+  if (runs.empty()) {
+    r_.Line(does + "does nothing: " + outcome.plan.noDestination);
     r_.Warn(std::string(key) + " is 1, but there is no folder to unpack into on this system");
     return;
   }
-  r_.Line(std::string("- ") + step + ": runs: unpacks " + archivePath + " (" +
-          Number(entries.size()) + " entries) into");
-  for (const std::string& destination : destinations) r_.Line("      " + destination);
-  size_t refused = 0;
-  for (const ArchiveEntry& entry : entries) {
-    if (entry.nameTooLong) {
-      r_.Line("    SKIPPED (name longer than " + Number(kEntryNameSize - 1) + " bytes)");
-      ++refused;
-      continue;
-    }
-    if (entry.unrepresentable) {
-      r_.Line("    SKIPPED " + entry.name + " (UTF-8 name: code page " + Number(CurrentAnsiCodePage()) +
-              " cannot hold its characters)");
-      ++refused;
-      continue;
-    }
-    if (entry.kind == EntryKind::kRefused) {
-      r_.Line("    SKIPPED " + entry.name + " (hostile name: would land outside the folder)");
-      ++refused;
-      continue;
-    }
-    const std::string target = destinations.front() + entry.name;
-    std::string note = entry.kind == EntryKind::kDirectory ? " (folder)" : "";
-    if (target.size() >= kPathBufferSize) {
-      note = " SKIPPED (path longer than 260 characters)";
-      ++refused;
-    }
-    r_.Line("    " + entry.name + " -> " + target + note);
+  if (!runs.front().outcome.opened) {
+    r_.Line(does + "does nothing: " + archivePath + " cannot be read as a zip archive");
+    r_.Warn(std::string(key) + " is 1, but " + archivePath + " cannot be read as a zip archive");
+    return;
   }
-  if (system && HoldsSystem32Entries(entries))
+  const std::vector<EntryPlan>& first = runs.front().entries;
+  r_.Line(does + "runs: unpacks " + archivePath + " (" + Number(first.size()) + " entries) into");
+  std::vector<bool> skipped(first.size(), false);
+  for (const DryExtraction& run : runs) {
+    r_.Line("      " + run.outcome.destination);
+    for (size_t i = 0; i < run.entries.size() && i < skipped.size(); ++i) {
+      const EntryPlan& entry = run.entries[i];
+      if (entry.skip != EntrySkip::kNone) skipped[i] = true;
+      if (entry.target.empty()) {
+        r_.Line("        SKIPPED " + entry.name + (entry.name.empty() ? "(" : " (") +
+                DescribeEntrySkip(entry.skip) + ")");
+        continue;
+      }
+      r_.Line("        " + entry.name + " -> " + entry.target +
+              (entry.skip != EntrySkip::kNone ? " SKIPPED (" + DescribeEntrySkip(entry.skip) + ")"
+               : entry.kind == EntryKind::kDirectory ? " (folder)"
+                                                     : ""));
+    }
+  }
+  if (system && std::any_of(first.begin(), first.end(), IsBelowSystem32))
     r_.Line("    note: entries below system32\\: on 64-bit Windows the 32-bit launcher's writes "
             "there land in SysWOW64; for 64-bit drivers or DLLs ship the x86-64 launcher");
+  const size_t refused = static_cast<size_t>(std::count(skipped.begin(), skipped.end(), true));
   if (refused != 0)
     r_.Warn(std::string(archivePath) + ": " + Number(refused) + " entr" +
-            (refused == 1 ? "y is" : "ies are") + " skipped when unpacked");
+            (refused == 1 ? "y is" : "ies are") + " skipped when unpacked" +
+            (runs.size() > 1 ? " (at one destination or more)" : ""));
 }
 
 void Checker::CheckLanguageSwap() {
   const uint32_t count = settings_.INILANG;
   if (count == 0) {
     r_.Line("- language swap: does not run: INILANG is " +
-            std::string(ReadRaw("PARAMS", "INILANG", paths_.iniPath).present ? "0" : "not set (default 0)"));
+            std::string(ReadRaw(kSectionParams, "INILANG", paths_.iniPath).present
+                            ? "0"
+                            : "not set (default 0)"));
     return;
   }
   LanguageSwapStep(count);
@@ -579,66 +520,41 @@ void Checker::CheckLanguageSwap() {
 }
 
 void Checker::LanguageSwapStep(uint32_t count) {
-  const uint16_t language = GetSystemDefaultLanguage();
-  const std::string directory = paths_.exeDirectory;
-  const std::string config = directory + "\\Velquist.ini";
-  const std::string backup = directory + "\\Velquist.bak";
-  const std::string copy = directory + "\\Velquist." + Hex4(language);
-  uint64_t match = 0;
-  const std::vector<uint32_t> indexes =
-      PresentEntryIndexes(ReadProfileKeyNames("PARAMS", paths_.iniPath), "INILANG", {""}, count);
+  const LanguageSwapPlan plan =
+      PlanLanguageSwap(GetSystemDefaultLanguage(), paths_.exeDirectory, paths_.iniPath, count);
   std::string listed;
-  for (size_t i = 0; i < indexes.size(); ++i) {
-    const uint32_t entry =
-        ReadProfileInt("PARAMS", ("INILANG" + Number(indexes[i])).c_str(), 0, paths_.iniPath);
-    if (entry == language && match == 0) match = indexes[i];
-    if (i < 20) listed += " " + Number(entry) + " (0x" + Hex4(entry) + ")";
-  }
-  const std::string entries = "    INILANG entries:" + listed + (indexes.size() > 20 ? " ..." : "");
-  const std::string system = "the system language is " + Number(language) + " (0x" + Hex4(language) + ")";
-  if (match == 0) {
+  for (size_t i = 0; i < plan.entries.size() && i < 20; ++i)
+    listed +=
+        " " + Number(plan.entries[i].language) + " (0x" + Hex4(plan.entries[i].language) + ")";
+  const std::string entries =
+      "    INILANG entries:" + listed + (plan.entries.size() > 20 ? " ..." : "");
+  const std::string system = "the system language is " + Number(plan.systemLanguage) + " (0x" +
+                             Hex4(plan.systemLanguage) + ")";
+  const std::string match = " (INILANG" + Number(plan.matchedIndex) + ")";
+  if (plan.block == SwapBlock::kNotListed) {
     r_.Line("- language swap: does not run: " + system + ", which no INILANG entry lists");
-    r_.Line(entries);
-    return;
+  } else if (plan.block != SwapBlock::kNone) {
+    const std::string reason = DescribeSwapBlock(plan);
+    r_.Line("- language swap: does not run: " + system + match + ", but " + reason);
+    r_.Warn("language swap: INILANG" + Number(plan.matchedIndex) + " matches this system, but " +
+            reason);
+  } else {
+    r_.Line("- language swap: runs: " + system + match + ": " + plan.configPath + " waits as " +
+            plan.backupPath + ", " + plan.copyPath +
+            " is copied in its place, and both are put back after setup");
   }
-  std::string reason;
-  if (!PathExists(copy)) reason = copy + " is not there";
-  else if (!PathExists(config)) reason = config + " is not there";
-  else if (PathExists(backup)) reason = backup + " is in the way (it is never overwritten)";
-  if (!reason.empty()) {
-    r_.Line("- language swap: does not run: " + system + " (INILANG" + Number(match) + "), but " + reason);
-    r_.Line(entries);
-    r_.Warn("language swap: INILANG" + Number(match) + " matches this system, but " + reason);
-    return;
-  }
-  r_.Line("- language swap: runs: " + system + " (INILANG" + Number(match) + "): " + config +
-          " waits as " + backup + ", " + copy + " is copied in its place, and both are put back after setup");
   r_.Line(entries);
 }
 
 // Warns when a count is larger than the entries present, or entries stand
 // beyond it. `fields` are the suffixes of the entry's keys ("" for one key).
 void Checker::CountedEntries(const char* countKey, uint32_t count,
-                             const std::vector<std::string>& fields) {
-  uint64_t highest = 0;
-  std::set<uint64_t> present;
-  for (const ProfileSection& section : sections_) {
-    if (!ProfileNamesEqual(section.name, "PARAMS")) continue;
-    for (const ProfileEntry& key : section.entries) {
-      if (IsComment(key)) continue;
-      const std::string upper = AsciiUpper(key.name);
-      const size_t prefix = std::strlen(countKey);
-      if (upper.compare(0, prefix, countKey) != 0 || upper.size() == prefix) continue;
-      size_t end = prefix;
-      while (end < upper.size() && upper[end] >= '0' && upper[end] <= '9') ++end;
-      if (end == prefix || upper[prefix] == '0' || end - prefix > 12) continue;
-      const std::string suffix = upper.substr(end);
-      if (std::find(fields.begin(), fields.end(), suffix) == fields.end()) continue;
-      const uint64_t index = std::stoull(upper.substr(prefix, end - prefix));
-      present.insert(index);
-      highest = std::max(highest, index);
-    }
-  }
+                             const std::vector<const char*>& fields) {
+  // The entries present at any index, found as the steps find theirs.
+  const std::vector<uint32_t> indexes = PresentEntryIndexes(
+      ReadProfileKeyNames(kSectionParams, paths_.iniPath), countKey, fields, 0xFFFFFFFFu);
+  const std::set<uint64_t> present(indexes.begin(), indexes.end());
+  const uint64_t highest = indexes.empty() ? 0 : indexes.back();
   if (count > kLargestListedCount && count > highest) {
     r_.Warn(std::string(countKey) + " is " + Number(count) + ", far more than the " +
             Number(present.size()) + " entries present");
@@ -664,41 +580,25 @@ void Checker::CountedEntries(const char* countKey, uint32_t count,
 }
 
 void Checker::CheckSetup() {
-  char modulePath[kPathBufferSize];
-  char setupPath[kPathBufferSize];
-  char command[kSetupCommandSize];
-  CopyWhole(modulePath, sizeof(modulePath), launcherPath_.c_str());
-  const RawValue raw = ReadRaw("PARAMS", "DEFAULTCMD", paths_.iniPath);
-  if (settings_.defaultCmdTooLong) {
+  const SetupPlan plan = PlanSetupProgram(launcherPath_.c_str(), settings_, request_.tail.c_str());
+  if (plan.block == SetupBlock::kDefaultCmdTooLong) {
     r_.Line("- setup: nothing is started: DEFAULTCMD is longer than 260 characters");
     return;
   }
-  if (raw.present && raw.text.empty()) {
-    r_.Line("- setup: nothing is started: DEFAULTCMD is empty, so the command names the launcher's folder");
-    r_.Warn("DEFAULTCMD is present but empty: no setup program is started");
-    return;
-  }
-  if (!BuildSetupPath(modulePath, settings_.DEFAULTCMD, setupPath) ||
-      !BuildSetupCommand(setupPath, request_.tail.c_str(), command)) {
+  if (plan.block != SetupBlock::kNone) {
     r_.Line("- setup: nothing is started: the setup path or command would be too long");
     r_.Warn("the setup path or command is too long: no setup program is started");
     return;
   }
-  r_.Line(std::string("- setup: command line: ") + command);
-  // The system runs the first blank-separated prefix of the command that
-  // names a file (".exe" added to a name without an extension).
-  std::string program;
-  const std::string line = command;
-  for (size_t end = std::strlen(paths_.exeDirectory); end <= line.size(); ++end) {
-    if (end != line.size() && line[end] != ' ' && line[end] != '\t') continue;
-    const std::string candidate = line.substr(0, end);
-    const std::string::size_type dot = candidate.rfind('.');
-    const std::string::size_type slash = candidate.rfind('\\');
-    const bool noExtension = dot == std::string::npos || (slash != std::string::npos && dot < slash);
-    if (IsFile(candidate)) program = candidate;
-    else if (noExtension && IsFile(candidate + ".exe")) program = candidate + ".exe";
-    if (!program.empty()) break;
+  if (plan.defaultCmdEmpty) {
+    r_.Line(
+        "- setup: nothing is started: DEFAULTCMD is empty, so the command names the launcher's "
+        "folder");
+    r_.Warn("DEFAULTCMD is present but empty: no setup program is started");
+    return;
   }
+  r_.Line(std::string("- setup: command line: ") + plan.command);
+  const std::string program = FindCommandProgram(plan.command);
   if (program.empty()) {
     r_.Line("    no such program: nothing would be started, and the launcher goes on without waiting");
     r_.Warn(std::string("DEFAULTCMD \"") + settings_.DEFAULTCMD + "\" names no existing file in " +
@@ -706,9 +606,9 @@ void Checker::CheckSetup() {
     return;
   }
   r_.Line("    runs " + program + ", and the launcher waits for it to end");
-  if (!IsSwitchOn(settings_.WAITALL)) {
+  if (!plan.waitForTree) {
     r_.Line("    the wait is for the setup program's own process, not for what it starts; " +
-            SwitchReason("PARAMS", "WAITALL", settings_.WAITALL));
+            SwitchReason(kSectionParams, "WAITALL", settings_.WAITALL));
     return;
   }
   r_.Line("    the wait lasts until the setup program and every process started from it have ended");
@@ -722,46 +622,50 @@ void Checker::CheckPause() {
     r_.Line("- pause: " + Number(settings_.SLEEPTIME) + " ms after setup" +
             (settings_.SLEEPTIME == 0xFFFFFFFFu ? " (that is, for ever)" : ""));
   else
-    r_.Line("- pause: none: " + SwitchReason("PARAMS", "SLEEP", settings_.SLEEP));
+    r_.Line("- pause: none: " + SwitchReason(kSectionParams, "SLEEP", settings_.SLEEP));
 }
 
 void Checker::CheckRegistry() {
+  const RegistryScriptPlan plan = PlanRegistryScript(paths_.iniPath, GetEnvironmentValue("TEMP"),
+                                                     GetEnvironmentValue("SystemRoot"));
+  // The counts as the file gives them, also where the step, without TEMP,
+  // never reads them.
   const uint32_t adds = ReadProfileInt(kSectionParams, "ADDREG", 0, paths_.iniPath);
   const uint32_t deletes = ReadProfileInt(kSectionParams, "DELREG", 0, paths_.iniPath);
-  RegistryStep(adds, deletes);
-  if (adds != 0) CountedEntries("ADDREG", adds, {"_ROOT", "_SUBKEY", "_ENTRYNAME", "_FLAGS", "_VALUE"});
-  if (deletes != 0) CountedEntries("DELREG", deletes, {"_ROOT", "_SUBKEY", "_ENTRYNAME"});
+  RegistryStep(plan, adds != 0 || deletes != 0);
+  const char* const* suffixes = kRegistryFieldSuffixes;
+  if (adds != 0) CountedEntries("ADDREG", adds, {suffixes, suffixes + kFieldCount});
+  if (deletes != 0) CountedEntries("DELREG", deletes, {suffixes, suffixes + kDeletionFieldCount});
 }
 
-void Checker::RegistryStep(uint32_t adds, uint32_t deletes) {
-  const char* temp = GetEnvironmentValue("TEMP");
-  if (adds == 0 && deletes == 0) {
+void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
+  if (plan.skip == RegistrySkip::kNoTemp) {
+    r_.Line("- registry script: does not run: TEMP is not set");
+    if (listed) r_.Warn("ADDREG/DELREG list changes, but TEMP is not set here: none would be made");
+    return;
+  }
+  if (plan.skip == RegistrySkip::kNothingListed) {
     r_.Line("- registry script: does not run: ADDREG and DELREG are 0");
     return;
   }
-  if (temp == nullptr) {
-    r_.Line("- registry script: does not run: TEMP is not set");
-    r_.Warn("ADDREG/DELREG list changes, but TEMP is not set here: none would be made");
-    return;
+  r_.Line("- registry script: runs after setup: writes " + plan.scriptPath + " (CR LF line ends):");
+  const RegistryScript& script = plan.script;
+  for (size_t start = 0; start < script.text.size();) {
+    const size_t end = std::min(script.text.find('\n', start), script.text.size());
+    r_.Line("    | " + script.text.substr(start, end - start));
+    start = end + 1;
   }
-  const std::string scriptPath = std::string(temp) + "\\AddDel.inf";
-  r_.Line("- registry script: runs after setup: writes " + scriptPath + " (CR LF line ends):");
-  const RegistryScript script = ComposeRegistryScript(paths_.iniPath, adds, deletes);
-  std::istringstream lines(script.text);
-  std::string line;
-  while (std::getline(lines, line)) r_.Line("    | " + line);
   for (const LeftOutEntry& entry : script.leftOut)
     r_.Warn(entry.entry + " is left out of the script: " + entry.reason);
   for (const WholeKeyDeletion& deletion : script.wholeKeyDeletions)
     r_.Line("    " + deletion.entry + " deletes the whole key " + deletion.key +
             ", with everything under it (no value name given)");
-  if (scriptPath.size() >= kPathBufferSize) {
+  if (!plan.scriptPathFits) {
     r_.Warn("the script path in TEMP is longer than 260 characters: the launcher would end there");
     return;
   }
-  std::string command;
-  if (ComposeInstallerCommand(GetEnvironmentValue("SystemRoot"), scriptPath, &command)) {
-    r_.Line("    then runs: " + command);
+  if (!plan.installerCommand.empty()) {
+    r_.Line("    then runs: " + plan.installerCommand);
   } else {
     r_.Line("    the installer would not be started (SystemRoot unset, or the command too long); the script is deleted");
     r_.Warn("registry changes are listed, but the installer cannot be started here");
@@ -774,26 +678,34 @@ void Checker::CheckHousekeeping() {
     r_.Line(std::string("- helper process: ends the first running ") + kHelperImageName + " after setup");
   else
     r_.Line("- helper process: does not run: " +
-            SwitchReason("PARAMS", "TERMINATEORMLATCH", settings_.TERMINATEORMLATCH));
+            SwitchReason(kSectionParams, "TERMINATEORMLATCH", settings_.TERMINATEORMLATCH));
 
   if (!IsSwitchOn(settings_.CHECKSTARTPROGRAM)) {
     r_.Line("- start menu: does not run: " +
-            SwitchReason("PARAMS", "CHECKSTARTPROGRAM", settings_.CHECKSTARTPROGRAM));
+            SwitchReason(kSectionParams, "CHECKSTARTPROGRAM", settings_.CHECKSTARTPROGRAM));
     return;
   }
-  char programs[kPathBufferSize];
-  if (!GetCommonProgramsFolder(programs, sizeof(programs))) {
-    r_.Line("- start menu: does nothing: this system has no all-users programs folder");
-    return;
+  const StartMenuPlan plan = PlanStartMenuRelocation();
+  switch (plan.block) {
+    case RelocationBlock::kNoProgramsFolder:
+      r_.Line("- start menu: does nothing: this system has no all-users programs folder");
+      break;
+    case RelocationBlock::kTargetTooLong:
+      r_.Line(
+          "- start menu: does nothing: the folder's path in the programs folder would be too long");
+      break;
+    case RelocationBlock::kSourceMissing:
+      r_.Line(std::string("- start menu: does nothing now: ") + plan.source +
+              " is not there (setup may create it)");
+      break;
+    case RelocationBlock::kTargetExists:
+      r_.Line(std::string("- start menu: does nothing: ") + plan.target + " exists already");
+      break;
+    case RelocationBlock::kNone:
+      r_.Line(std::string("- start menu: moves the content of ") + plan.source + " into " +
+              plan.target);
+      break;
   }
-  const std::string target = std::string(programs) + "\\" + kStartMenuFolder;
-  if (!PathExists(kStartMenuSource))
-    r_.Line(std::string("- start menu: does nothing now: ") + kStartMenuSource +
-            " is not there (setup may create it)");
-  else if (PathExists(target))
-    r_.Line("- start menu: does nothing: " + target + " exists already");
-  else
-    r_.Line(std::string("- start menu: moves the content of ") + kStartMenuSource + " into " + target);
 }
 
 void Checker::CheckDiagnostics() {
@@ -814,7 +726,8 @@ void Checker::CheckDiagnostics() {
   if (IsSwitchOn(settings_.PASSEXITCODE))
     r_.Line("- exit status: the setup program's exit code when it ran, else 1");
   else
-    r_.Line("- exit status: 1; " + SwitchReason("PARAMS", "PASSEXITCODE", settings_.PASSEXITCODE));
+    r_.Line("- exit status: 1; " +
+            SwitchReason(kSectionParams, "PASSEXITCODE", settings_.PASSEXITCODE));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "launcher-check/known_keys.h"
 
+#include "core/fixed_names.h"
 #include "launcher-check/ascii_names.h"
 
 namespace {
@@ -27,28 +28,28 @@ std::string IndexPattern(const std::string& name, std::string* index, bool* badI
 }  // namespace
 
 const KnownKey kKnownKeys[] = {
-    {"BEFORE", "COPYFROMZIP", KeyKind::kSwitch, 0},
-    {"BEFORE", "COPYSETFROMZIP", KeyKind::kSwitch, 0},
-    {"PARAMS", "DEFAULTCMD", KeyKind::kText, 260},
-    {"PARAMS", "INILANG", KeyKind::kCount, 0},
-    {"PARAMS", "INILANG#", KeyKind::kLanguage, 0},
-    {"PARAMS", "SLEEP", KeyKind::kSwitch, 0},
-    {"PARAMS", "SLEEPTIME", KeyKind::kNumber, 0},
-    {"PARAMS", "ADDREG", KeyKind::kCount, 0},
-    {"PARAMS", "ADDREG#_ROOT", KeyKind::kText, 260},
-    {"PARAMS", "ADDREG#_SUBKEY", KeyKind::kText, 260},
-    {"PARAMS", "ADDREG#_ENTRYNAME", KeyKind::kText, 259},
-    {"PARAMS", "ADDREG#_FLAGS", KeyKind::kText, 259},
-    {"PARAMS", "ADDREG#_VALUE", KeyKind::kText, 260},
-    {"PARAMS", "DELREG", KeyKind::kCount, 0},
-    {"PARAMS", "DELREG#_ROOT", KeyKind::kText, 260},
-    {"PARAMS", "DELREG#_SUBKEY", KeyKind::kText, 260},
-    {"PARAMS", "DELREG#_ENTRYNAME", KeyKind::kText, 259},
-    {"PARAMS", "TERMINATEORMLATCH", KeyKind::kSwitch, 0},
-    {"PARAMS", "CHECKSTARTPROGRAM", KeyKind::kSwitch, 0},
-    {"PARAMS", "LOGFILE", KeyKind::kText, 260},
-    {"PARAMS", "PASSEXITCODE", KeyKind::kSwitch, 0},
-    {"PARAMS", "WAITALL", KeyKind::kSwitch, 0},
+    {kSectionBefore, "COPYFROMZIP", KeyKind::kSwitch, 0},
+    {kSectionBefore, "COPYSETFROMZIP", KeyKind::kSwitch, 0},
+    {kSectionParams, "DEFAULTCMD", KeyKind::kText, 260},
+    {kSectionParams, "INILANG", KeyKind::kCount, 0},
+    {kSectionParams, "INILANG#", KeyKind::kLanguage, 0},
+    {kSectionParams, "SLEEP", KeyKind::kSwitch, 0},
+    {kSectionParams, "SLEEPTIME", KeyKind::kNumber, 0},
+    {kSectionParams, "ADDREG", KeyKind::kCount, 0},
+    {kSectionParams, "ADDREG#_ROOT", KeyKind::kText, 260},
+    {kSectionParams, "ADDREG#_SUBKEY", KeyKind::kText, 260},
+    {kSectionParams, "ADDREG#_ENTRYNAME", KeyKind::kText, 259},
+    {kSectionParams, "ADDREG#_FLAGS", KeyKind::kText, 259},
+    {kSectionParams, "ADDREG#_VALUE", KeyKind::kText, 260},
+    {kSectionParams, "DELREG", KeyKind::kCount, 0},
+    {kSectionParams, "DELREG#_ROOT", KeyKind::kText, 260},
+    {kSectionParams, "DELREG#_SUBKEY", KeyKind::kText, 260},
+    {kSectionParams, "DELREG#_ENTRYNAME", KeyKind::kText, 259},
+    {kSectionParams, "TERMINATEORMLATCH", KeyKind::kSwitch, 0},
+    {kSectionParams, "CHECKSTARTPROGRAM", KeyKind::kSwitch, 0},
+    {kSectionParams, "LOGFILE", KeyKind::kText, 260},
+    {kSectionParams, "PASSEXITCODE", KeyKind::kSwitch, 0},
+    {kSectionParams, "WAITALL", KeyKind::kSwitch, 0},
 };
 const size_t kKnownKeyCount = sizeof(kKnownKeys) / sizeof(kKnownKeys[0]);
 

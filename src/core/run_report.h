@@ -1,0 +1,43 @@
+// The run log's lines, made from the outcomes the steps return: the one
+// place that says in words what a run did.
+#ifndef LAUNCHER_CORE_RUN_REPORT_H
+#define LAUNCHER_CORE_RUN_REPORT_H
+
+#include <cstdint>
+
+#include "core/path_table.h"
+#include "core/run_log.h"
+#include "core/settings.h"
+#include "core/setup_command.h"
+#include "deploy/deployment.h"
+#include "housekeeping/process_termination.h"
+#include "housekeeping/start_menu.h"
+#include "locale/language_swap.h"
+#include "registry/registry_script.h"
+
+struct RunReport {
+  RunLog log;
+  const LauncherSettings* settings;  // for the values that switch steps off
+};
+
+struct PauseOutcome {
+  bool ran = false;  // false: switched off
+  uint32_t milliseconds = 0;
+};
+
+// Opens the log the settings name and writes the run's first line.
+void StartRunReport(const PathTable& paths, const LauncherSettings& settings,
+                    const char* commandTail, RunReport* report);
+
+void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome);
+void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outcome);
+void ReportSetup(const RunReport& report, const SetupOutcome& outcome);
+void ReportPause(const RunReport& report, const PauseOutcome& outcome);
+void ReportRegistry(const RunReport& report, const RegistryStepOutcome& outcome);
+void ReportHelperProcess(const RunReport& report, const HelperProcessOutcome& outcome);
+void ReportStartMenu(const RunReport& report, const StartMenuOutcome& outcome);
+void ReportRestore(const RunReport& report, const RestoreOutcome& outcome);
+// `passedOn`: the status is setup's exit code.
+void ReportEnd(const RunReport& report, uint32_t status, bool passedOn);
+
+#endif
