@@ -18,9 +18,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Link zlib statically: the launcher ships as one file.
-set(ZLIB_USE_STATIC_LIBS ON)
-set(ZLIB_LIBRARY /usr/${LAUNCHER_MINGW_TRIPLE}/lib/libz.a)
 # Tells the project which kind of build this is: only a "posix" build can
 # hold the GoogleTest programs.
 set(LAUNCHER_THREAD_MODEL ${LAUNCHER_MINGW_THREADS})
