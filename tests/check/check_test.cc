@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "deploy/zip_builder.h"
+#include "support/zip_builder.h"
 #include "launcher-check/ascii_names.h"
 #include "launcher-check/known_keys.h"
 #include "platform/profile_parse.h"

@@ -12,18 +12,12 @@
 
 #include "gtest/gtest.h"
 
-#ifdef _WIN32
-#include <process.h>
-#define OWNZIP_TEST_PID _getpid()
-#else
-#include <unistd.h>
-#define OWNZIP_TEST_PID getpid()
-#endif
-
 #ifdef OWNZIP_TEST_WITH_MINIZIP
 #include <minizip/unzip.h>
 #endif
 #include "deploy/ownzip/ownzip.h"
+#include "support/temp_dir.h"
+#include "support/zip_builder.h"
 
 namespace {
 
@@ -39,121 +33,14 @@ using ownzip::UNZ_PARAMERROR;
 
 using Bytes = std::string;
 
-// Appends little-endian fields given as {value, width in bytes}.
-void put(Bytes& b, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
-  for (const auto& f : fields) {
-    for (int i = 0; i < f.second; ++i) b += static_cast<char>((f.first >> (8 * i)) & 0xff);
-  }
-}
-
-Bytes deflate_raw(const Bytes& data) {
-  z_stream zs{};
-  deflateInit2(&zs, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  Bytes out(deflateBound(&zs, data.size()), '\0');
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = static_cast<uInt>(data.size());
-  zs.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  zs.avail_out = static_cast<uInt>(out.size());
-  deflate(&zs, Z_FINISH);
-  out.resize(zs.total_out);
-  deflateEnd(&zs);
-  return out;
-}
-
-std::uint32_t crc_of(const Bytes& d) {
-  return static_cast<std::uint32_t>(
-      crc32(0, reinterpret_cast<const Bytef*>(d.data()), static_cast<uInt>(d.size())));
-}
-
-constexpr std::uint32_t kDate = 0x5d888a51;  // 2026-12-08 17:18:34
-
-struct Entry {
-  Bytes name;
-  Bytes data;
-  unsigned method = 8;
-  unsigned flags = 0;
-  Bytes central_extra;
-  // Values written instead of the true ones, to build inconsistent archives.
-  bool fake_crc = false;
-  std::uint32_t crc = 0;
-  bool fake_usize = false;
-  std::uint32_t usize = 0;
-  bool fake_csize = false;
-  std::uint32_t csize = 0;
-};
-
-// Writes archives the way a plain zip tool does, with hooks for damaging them.
-struct ZipBuilder {
-  std::vector<Entry> entries;
-  Bytes prefix;
-  std::vector<std::size_t> local_offsets;  // into the built bytes, after build()
-  // Entry count written to the end record; -1 for the true count.
-  long end_count = -1;
-  bool zip64_end = false;
-  // Added (mod 2^64) to the directory offset and subtracted from its size in the
-  // zip64 end record: the sum stays right, the parts become absurd.
-  std::uint64_t zip64_skew = 0;
-
-  Entry& add(const Bytes& name, const Bytes& data, unsigned method = 8) {
-    entries.push_back(Entry{});
-    entries.back().name = name;
-    entries.back().data = data;
-    entries.back().method = method;
-    return entries.back();
-  }
-
-  Bytes build() {
-    Bytes body = prefix, cd;
-    local_offsets.clear();
-    for (const Entry& e : entries) {
-      Bytes comp = e.method == 8 ? deflate_raw(e.data) : e.data;
-      std::uint32_t crc = e.fake_crc ? e.crc : crc_of(e.data);
-      std::uint32_t usize = e.fake_usize ? e.usize : static_cast<std::uint32_t>(e.data.size());
-      std::uint32_t csize = e.fake_csize ? e.csize : static_cast<std::uint32_t>(comp.size());
-      std::uint32_t offset = static_cast<std::uint32_t>(body.size() - prefix.size());
-      local_offsets.push_back(body.size());
-      const std::uint64_t name_size = e.name.size();
-      put(body, {{0x04034b50, 4}, {20, 2}, {e.flags, 2}, {e.method, 2}, {kDate, 4}, {crc, 4},
-                 {csize, 4}, {usize, 4}, {name_size, 2}, {0, 2}});
-      body += e.name + comp;
-      put(cd, {{0x02014b50, 4}, {20, 2}, {20, 2}, {e.flags, 2}, {e.method, 2}, {kDate, 4},
-               {crc, 4}, {csize, 4}, {usize, 4}, {name_size, 2}, {e.central_extra.size(), 2},
-               {0, 2}, {0, 2}, {0, 2}, {0, 4}, {offset, 4}});
-      cd += e.name + e.central_extra;
-    }
-    std::uint64_t cd_offset = body.size() - prefix.size();
-    Bytes out = body + cd;
-    std::uint64_t count = end_count < 0 ? entries.size() : static_cast<std::uint64_t>(end_count);
-    if (zip64_end) {
-      const std::uint64_t record = out.size();
-      put(out, {{0x06064b50, 4}, {44, 8}, {45, 2}, {45, 2}, {0, 4}, {0, 4}, {count, 8},
-                {count, 8}, {cd.size() - zip64_skew, 8}, {cd_offset + zip64_skew, 8}});
-      put(out, {{0x07064b50, 4}, {0, 4}, {record, 8}, {1, 4}});
-      count = 0xffff;
-    }
-    put(out, {{0x06054b50, 4}, {0, 4}, {count & 0xffff, 2}, {count & 0xffff, 2},
-              {cd.size(), 4}, {cd_offset, 4}, {0, 2}});
-    return out;
-  }
-};
-
+// An archive in a scratch directory of its own.
 class TempZip {
  public:
-  explicit TempZip(const Bytes& bytes) {
-    static int counter = 0;
-    // The process id keeps concurrent runs (two build trees, say) apart.
-    path_ = ::testing::TempDir() + "ownzip_test_" + std::to_string(OWNZIP_TEST_PID) + "_" +
-            std::to_string(++counter) + ".zip";
-    std::FILE* f = std::fopen(path_.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    if (f == nullptr) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
-  ~TempZip() { std::remove(path_.c_str()); }
+  explicit TempZip(const Bytes& bytes) : path_(dir_.Path("a.zip")) { dir_.Write("a.zip", bytes); }
   const char* path() const { return path_.c_str(); }
 
  private:
+  TempDir dir_;
   std::string path_;
 };
 
@@ -304,12 +191,12 @@ Bytes pattern(std::size_t n, unsigned seed) {
 
 TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
   ZipBuilder z;
-  z.add("stored.bin", pattern(40000, 1), 0);
-  z.add("deflated.txt", pattern(100000, 2), 8);
-  z.add("empty.txt", "", 8);
-  z.add("empty-stored", "", 0);
-  z.add("dir/", "", 0);
-  Walk w = walk_both(z.build());
+  z.Add("stored.bin", pattern(40000, 1), 0);
+  z.Add("deflated.txt", pattern(100000, 2), 8);
+  z.Add("empty.txt", "", 8);
+  z.Add("empty-stored", "", 0);
+  z.Add("dir/", "", 0);
+  Walk w = walk_both(z.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 5u);
   const char* names[] = {"stored.bin", "deflated.txt", "empty.txt", "empty-stored", "dir/"};
@@ -317,7 +204,7 @@ TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
     const EntryResult& e = w.entries[i];
     EXPECT_EQ(e.info, UNZ_OK);
     EXPECT_EQ(e.name, names[i]);
-    EXPECT_EQ(e.dos_date, kDate);
+    EXPECT_EQ(e.dos_date, kTestStamp);
     EXPECT_EQ(e.open, UNZ_OK);
     EXPECT_EQ(e.data, z.entries[i].data);
     EXPECT_EQ(e.reads.back(), 0);
@@ -329,9 +216,9 @@ TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
 
 TEST(OwnzipRead, ReadSizesDoNotChangeTheData) {
   ZipBuilder z;
-  z.add("a", pattern(70000, 3), 8);
-  z.add("b", pattern(33000, 4), 0);
-  Bytes bytes = z.build();
+  z.Add("a", pattern(70000, 3), 8);
+  z.Add("b", pattern(33000, 4), 0);
+  Bytes bytes = z.Build().bytes;
   for (unsigned size : {1u, 333u, 16384u, 100000u}) {
     Walk w = walk_both(bytes, size);
     ASSERT_EQ(w.entries.size(), 2u) << size;
@@ -343,18 +230,18 @@ TEST(OwnzipRead, ReadSizesDoNotChangeTheData) {
 TEST(OwnzipRead, StubInFrontOfTheArchiveIsSkipped) {
   ZipBuilder z;
   z.prefix = Bytes(5000, 'M');
-  z.add("setup.ini", "[setup]\n", 8);
-  Walk w = walk_both(z.build());
+  z.Add("setup.ini", "[setup]\n", 8);
+  Walk w = walk_both(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, "[setup]\n");
 }
 
 TEST(OwnzipRead, NamesLongerThanTheBufferFillItWithoutTerminator) {
   ZipBuilder z;
-  z.add(Bytes(511, 'a'), "x", 0);
-  z.add(Bytes(512, 'b'), "y", 0);
-  z.add(Bytes(700, 'c'), "z", 0);
-  TempZip zip(z.build());
+  z.Add(Bytes(511, 'a'), "x", 0);
+  z.Add(Bytes(512, 'b'), "y", 0);
+  z.Add(Bytes(700, 'c'), "z", 0);
+  TempZip zip(z.Build().bytes);
   ownzip::unzFile f = ownzip::unzOpen(zip.path());
   ASSERT_NE(f, nullptr);
   char name[513];
@@ -372,13 +259,13 @@ TEST(OwnzipRead, NamesLongerThanTheBufferFillItWithoutTerminator) {
     ASSERT_EQ(ownzip::unzGoToNextFile(f), i < 2 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
   }
   EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
-  walk_both(z.build());
+  walk_both(z.Build().bytes);
 }
 
 TEST(OwnzipRead, ManyEntries) {
   ZipBuilder z;
-  for (int i = 0; i < 3000; ++i) z.add("f" + std::to_string(i), std::to_string(i), i % 2 ? 8 : 0);
-  Walk w = walk_both(z.build());
+  for (int i = 0; i < 3000; ++i) z.Add("f" + std::to_string(i), std::to_string(i), i % 2 ? 8 : 0);
+  Walk w = walk_both(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 3000u);
   EXPECT_EQ(w.entries[2999].name, "f2999");
   EXPECT_EQ(w.entries[2999].data, "2999");
@@ -387,18 +274,18 @@ TEST(OwnzipRead, ManyEntries) {
 // More than 65535 entries, listed without reading their (empty) data.
 TEST(OwnzipRead, MoreThan65535Entries) {
   ZipBuilder z;
-  for (int i = 0; i < 65600; ++i) z.add(std::to_string(i), "", 0);
-  z.zip64_end = true;  // the classic end record then says 0xffff
-  Walk w = walk_both(z.build(), 0);
+  for (int i = 0; i < 65600; ++i) z.Add(std::to_string(i), "", 0);
+  z.zip64End = true;  // the classic end record then says 0xffff
+  Walk w = walk_both(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().name, "65599");
   EXPECT_EQ(w.entries.back().next, UNZ_END_OF_LIST_OF_FILE);
 
   // Writers without zip64 may store 0xffff for any larger count: the walk then
   // goes on until a record fails.
-  z.zip64_end = false;
-  z.end_count = 0xffff;
-  w = walk_both(z.build(), 0);
+  z.zip64End = false;
+  z.endCount = 0xffff;
+  w = walk_both(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().next, UNZ_BADZIPFILE);
 }
@@ -408,8 +295,8 @@ TEST(OwnzipRead, MoreThan65535Entries) {
 
 TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
   ZipBuilder z;
-  z.add("a.txt", pattern(3000, 5), 8);
-  Bytes good = z.build();
+  z.Add("a.txt", pattern(3000, 5), 8);
+  Bytes good = z.Build().bytes;
   EXPECT_FALSE(walk_both(good.substr(0, good.size() / 2)).opened);  // truncated
   EXPECT_FALSE(walk_both("this is not a zip archive at all\n").opened);
   EXPECT_FALSE(walk_both("").opened);
@@ -417,10 +304,10 @@ TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
   EXPECT_EQ(ownzip::unzOpen(nullptr), nullptr);
 
   ZipBuilder empty;
-  EXPECT_FALSE(walk_both(empty.build()).opened);  // end record alone, at offset 0
+  EXPECT_FALSE(walk_both(empty.Build().bytes).opened);  // end record alone, at offset 0
   // Behind a stub the same empty archive opens, with no readable entry.
   empty.prefix = "stub";
-  Walk w = walk_both(empty.build());
+  Walk w = walk_both(empty.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].info, UNZ_BADZIPFILE);
@@ -430,11 +317,12 @@ TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
 
 TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
   ZipBuilder z;
-  z.add("one", "1111", 8);
-  z.add("two", "2222", 8);
-  z.add("three", "3333", 0);
-  Bytes bytes = z.build();
-  bytes[z.local_offsets[1] + 1] = 'X';  // signature
+  z.Add("one", "1111", 8);
+  z.Add("two", "2222", 8);
+  z.Add("three", "3333", 0);
+  const BuiltZip built = z.Build();
+  Bytes bytes = built.bytes;
+  bytes[built.localHeaderOffsets[1] + 1] = 'X';  // signature
   Walk w = walk_both(bytes);
   ASSERT_EQ(w.entries.size(), 3u);
   EXPECT_EQ(w.entries[0].data, "1111");
@@ -442,22 +330,21 @@ TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
   EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
   EXPECT_EQ(w.entries[2].data, "3333");
 
-  bytes = z.build();
-  bytes[z.local_offsets[1] + 8] = 0;  // method no longer matches the directory
+  bytes = built.bytes;
+  bytes[built.localHeaderOffsets[1] + 8] = 0;  // method no longer matches the directory
   EXPECT_EQ(walk_both(bytes).entries[1].open, UNZ_BADZIPFILE);
 }
 
 TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
   ZipBuilder z;
-  Entry& e = z.add("bad", pattern(20000, 6), 8);
-  e.fake_crc = true;
+  ZipEntrySpec& e = z.Add("bad", pattern(20000, 6), 8);
   e.crc = 0x12345678;
-  Walk w = walk_both(z.build());
+  Walk w = walk_both(z.Build().bytes);
   EXPECT_EQ(w.entries[0].data, e.data);
   EXPECT_EQ(w.entries[0].close, UNZ_CRCERROR);
 
   // Closing early is not an error: nothing was claimed about the part not read.
-  TempZip zip(z.build());
+  TempZip zip(z.Build().bytes);
   ownzip::unzFile f = ownzip::unzOpen(zip.path());
   ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
   char buf[100];
@@ -469,26 +356,25 @@ TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
 TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
   // Sizes claim far more data than the file holds (sizes live in a descriptor).
   ZipBuilder z;
-  Entry& e = z.add("cut", pattern(5000, 7), 0);
+  ZipEntrySpec& e = z.Add("cut", pattern(5000, 7), 0);
   e.flags = 8;
-  e.fake_csize = e.fake_usize = true;
-  e.csize = e.usize = 1 << 20;
-  Walk w = walk_both(z.build());
+  e.compressedSize = e.uncompressedSize = 1 << 20;
+  Walk w = walk_both(z.Build().bytes);
   EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
   EXPECT_TRUE(w.entries[0].data.empty());
 
   // Deflate stream cut short inside the archive.
   ZipBuilder d;
-  Entry& c = d.add("cut.txt", pattern(50000, 8), 8);
-  c.fake_csize = true;
-  c.csize = 100;
-  EXPECT_EQ(walk_both(d.build()).entries[0].reads.back(), Z_BUF_ERROR);
+  ZipEntrySpec& c = d.Add("cut.txt", pattern(50000, 8), 8);
+  c.compressedSize = 100;
+  EXPECT_EQ(walk_both(d.Build().bytes).entries[0].reads.back(), Z_BUF_ERROR);
 
   // Garbage where the deflate stream should be.
   ZipBuilder g;
-  g.add("garbage", "\xff\xff\xff\xff\xff\xff", 0);
-  Bytes bytes = g.build();
-  bytes[g.local_offsets[0] + 8] = 8;  // claim deflate in both headers
+  g.Add("garbage", "\xff\xff\xff\xff\xff\xff", 0);
+  const BuiltZip built = g.Build();
+  Bytes bytes = built.bytes;
+  bytes[built.localHeaderOffsets[0] + 8] = 8;  // claim deflate in both headers
   bytes[bytes.size() - 22 - 46 - 7 + 10] = 8;
   EXPECT_EQ(walk_both(bytes).entries[0].reads.back(), Z_DATA_ERROR);
 }
@@ -498,11 +384,12 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   // damage, and what it delivered before, must match for every read size.
   Bytes big = pattern(200000, 9);
   ZipBuilder z;
-  z.add("big.bin", big, 8);
-  z.add("after", "tail", 0);
-  const Bytes good = z.build();
-  const std::size_t data = z.local_offsets[0] + 30 + 7;
-  ASSERT_GT(z.local_offsets[1] - data, 3u * 16384);
+  z.Add("big.bin", big, 8);
+  z.Add("after", "tail", 0);
+  const BuiltZip built = z.Build();
+  const Bytes good = built.bytes;
+  const std::size_t data = built.localHeaderOffsets[0] + 30 + 7;
+  ASSERT_GT(built.localHeaderOffsets[1] - data, 3u * 16384);
 
   Bytes corrupt = good;
   for (std::size_t i = 0; i < 64; ++i) corrupt[data + 20000 + i] ^= 0x5a;
@@ -517,11 +404,10 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
 
   // Compressed size cut inside the third chunk.
   ZipBuilder cut;
-  Entry& e = cut.add("big.bin", big, 8);
-  e.fake_csize = true;
-  e.csize = 40000;
+  ZipEntrySpec& e = cut.Add("big.bin", big, 8);
+  e.compressedSize = 40000;
   for (unsigned size : {8192u, 1000u}) {
-    Walk w = walk_both(cut.build(), size);
+    Walk w = walk_both(cut.Build().bytes, size);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].reads.back(), Z_BUF_ERROR) << size;
     EXPECT_GT(w.entries[0].data.size(), 0u);
@@ -531,12 +417,11 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   // The file ends inside the second chunk of a stored entry (its sizes claim all of
   // `big`, only 30000 bytes are there).
   ZipBuilder stored;
-  Entry& s = stored.add("s", big.substr(0, 30000), 0);
+  ZipEntrySpec& s = stored.Add("s", big.substr(0, 30000), 0);
   s.flags = 8;
-  s.fake_crc = s.fake_csize = s.fake_usize = true;
-  s.crc = crc_of(big);
-  s.csize = s.usize = static_cast<std::uint32_t>(big.size());
-  Walk w = walk_both(stored.build(), 8192);
+  s.crc = Crc32Of(big);
+  s.compressedSize = s.uncompressedSize = static_cast<std::uint32_t>(big.size());
+  Walk w = walk_both(stored.Build().bytes, 8192);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, big.substr(0, 16384));
   EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
@@ -547,13 +432,13 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
   // it stops inside its date field. Bytes missing at end of file repeat the last byte
   // read of their field (zero if none), so the date comes out as 0x12121234.
   ZipBuilder z;
-  z.add("a", "abc", 0);
-  Bytes bytes = z.build();
+  z.Add("a", "abc", 0);
+  Bytes bytes = z.Build().bytes;
   const std::size_t end_record = bytes.size() - 22;
   bytes[end_record - 46 - 1 + 32] = 22;                 // first record's comment length
   bytes[end_record + 8] = bytes[end_record + 10] = 2;  // two entries
   Bytes second;
-  put(second, {{0x02014b50, 4}, {0x00140014, 4}, {0, 4}, {0x1234, 2}});
+  AppendLittleEndian(second, {{0x02014b50, 4}, {0x00140014, 4}, {0, 4}, {0x1234, 2}});
   Walk w = walk_both(bytes + second);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].data, "abc");
@@ -565,17 +450,17 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
 
 TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
   ZipBuilder z;
-  z.add("a", "data", 0);
-  z.zip64_end = true;
-  z.zip64_skew = 0xffffffffffffff00ull;  // directory "at" 2^64 - 256: a negative offset
-  Walk w = walk_both(z.build());
+  z.Add("a", "data", 0);
+  z.zip64End = true;
+  z.zip64Skew = 0xffffffffffffff00ull;  // directory "at" 2^64 - 256: a negative offset
+  Walk w = walk_both(z.Build().bytes);
   ASSERT_TRUE(w.opened);
   EXPECT_EQ(w.entries[0].info, UNZ_ERRNO);
   EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
   // Far past the end, but within or beyond what the file system allows.
   for (std::uint64_t skew : {10ull << 40, 1ull << 62}) {
-    z.zip64_skew = skew;
-    w = walk_both(z.build());
+    z.zip64Skew = skew;
+    w = walk_both(z.Build().bytes);
     ASSERT_TRUE(w.opened);
     EXPECT_NE(w.entries[0].info, UNZ_OK);
   }
@@ -585,11 +470,10 @@ TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
   // Sizes of 0xffffffff with the real (over 4 GiB) values in a zip64 extra field:
   // the extra field is not consulted, so the entry cannot be read.
   ZipBuilder z;
-  Entry& e = z.add("huge.bin", "small", 0);
-  e.fake_csize = e.fake_usize = true;
-  e.csize = e.usize = 0xffffffff;
-  put(e.central_extra, {{1, 2}, {16, 2}, {5ull << 32, 8}, {5ull << 32, 8}});
-  Walk w = walk_both(z.build());
+  ZipEntrySpec& e = z.Add("huge.bin", "small", 0);
+  e.compressedSize = e.uncompressedSize = 0xffffffff;
+  AppendLittleEndian(e.centralExtra, {{1, 2}, {16, 2}, {5ull << 32, 8}, {5ull << 32, 8}});
+  Walk w = walk_both(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].info, UNZ_OK);
   EXPECT_EQ(w.entries[0].uncompressed_size, 0xfffffffful);
@@ -603,10 +487,9 @@ TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
 TEST(OwnzipSafety, DataEndingBeforeTheRecordedSizeIsAnError) {
   for (unsigned method : {0u, 8u}) {
     ZipBuilder z;
-    Entry& e = z.add("short", "only this", method);
-    e.fake_usize = true;
-    e.usize = 1000;
-    Walk w = walk_both(z.build());
+    ZipEntrySpec& e = z.Add("short", "only this", method);
+    e.uncompressedSize = 1000;
+    Walk w = walk_both(z.Build().bytes);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].data, "only this") << method;
     EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, UNZ_BADZIPFILE})) << method;
@@ -616,9 +499,9 @@ TEST(OwnzipSafety, DataEndingBeforeTheRecordedSizeIsAnError) {
 
 TEST(OwnzipSafety, Bzip2EntriesAreRefusedNotHandedOutRaw) {
   ZipBuilder z;
-  z.add("b.bz2", "BZh9 compressed bytes", 12);
-  z.add("next", "ok", 0);
-  Walk w = walk_both(z.build());
+  z.Add("b.bz2", "BZh9 compressed bytes", 12);
+  z.Add("next", "ok", 0);
+  Walk w = walk_both(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].open, UNZ_BADZIPFILE);
   EXPECT_EQ(w.entries[1].data, "ok");
@@ -632,8 +515,8 @@ TEST(OwnzipApi, CallsOutOfOrderAreRejected) {
   EXPECT_EQ(ownzip::unzCloseCurrentFile(nullptr), UNZ_PARAMERROR);
 
   ZipBuilder z;
-  z.add("a", "abc", 8);
-  TempZip zip(z.build());
+  z.Add("a", "abc", 8);
+  TempZip zip(z.Build().bytes);
   ownzip::unzFile f = ownzip::unzOpen(zip.path());
   ASSERT_NE(f, nullptr);
   char buf[8];

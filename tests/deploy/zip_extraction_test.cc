@@ -21,7 +21,7 @@
 #include <unistd.h>
 #endif
 
-#include "deploy/zip_builder.h"
+#include "support/zip_builder.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "support/code_page_locale.h"

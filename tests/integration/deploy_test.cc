@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "deploy/zip_builder.h"
+#include "support/zip_builder.h"
 #include "integration/launcher_harness.h"
 
 namespace fs = std::filesystem;
@@ -20,11 +20,6 @@ namespace {
 std::string UniqueName() {
   std::random_device random;
   return "LauncherDeployTest" + std::to_string(random() % 100000000u);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace

@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "deploy/zip_builder.h"
+#include "support/zip_builder.h"
 #include "integration/launcher_harness.h"
 
 namespace fs = std::filesystem;
@@ -29,11 +29,6 @@ namespace {
 
 #define NATIVE_ONLY()                                                   \
   if (UnderWine()) GTEST_SKIP() << "needs host powers; native only"
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Bytes that do not compress, so that sizes on disk are what they seem.
 std::string Noise(size_t size, unsigned seed) {

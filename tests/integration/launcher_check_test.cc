@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "deploy/zip_builder.h"
+#include "support/zip_builder.h"
 #include "integration/launcher_harness.h"
 
 namespace fs = std::filesystem;

@@ -46,8 +46,10 @@ void TempDir::Write(const std::string& relative, const std::string& contents) co
   out << contents;
 }
 
-std::string TempDir::Read(const std::string& relative) const {
-  std::ifstream in(Path(relative), std::ios::binary);
+std::string TempDir::Read(const std::string& relative) const { return ReadFile(Path(relative)); }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();

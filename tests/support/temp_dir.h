@@ -24,4 +24,8 @@ class TempDir {
   std::string path_;
 };
 
+// The whole content of a file named by its host path; empty when it cannot
+// be read.
+std::string ReadFile(const std::string& path);
+
 #endif
