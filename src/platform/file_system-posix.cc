@@ -31,18 +31,6 @@ bool DriveRoot(char letter, std::string* root) {
   return true;
 }
 
-bool WriteAllTo(int descriptor, const void* data, size_t size) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t written = write(descriptor, bytes, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
 // DeleteFileA on a host path: a link is removed itself.
 bool DeleteHostFile(const std::string& native) {
   struct stat info;
@@ -142,7 +130,9 @@ bool CopyFileWithoutReplacing(const char* from, const char* to) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) copied = false;
     if (got <= 0) break;
-    if (!WriteAllTo(output, buffer, static_cast<size_t>(got))) {
+    OutputFile copy;
+    copy.handle = output;
+    if (!WriteOutputFile(&copy, buffer, static_cast<size_t>(got))) {
       copied = false;
       break;
     }
@@ -181,8 +171,13 @@ bool CreateNewOutputFile(const char* path, OutputFile* file) {
   return true;
 }
 
-bool WriteOutputFile(OutputFile* file, const void* data, size_t size) {
-  return WriteAllTo(static_cast<int>(file->handle), data, size);
+// One write of the loop in WriteOutputFile (file_system.cc).
+size_t WriteOnce(OutputFile* file, const void* data, size_t size) {
+  for (;;) {
+    const ssize_t written = write(static_cast<int>(file->handle), data, size);
+    if (written < 0 && errno == EINTR) continue;
+    return written > 0 ? static_cast<size_t>(written) : 0;
+  }
 }
 
 bool FlushOutputFile(OutputFile* file) { return fsync(static_cast<int>(file->handle)) == 0; }
@@ -207,6 +202,8 @@ bool WriteNewTextFile(const char* path, const std::string& text) {
     if (c == '\n') lines += '\r';
     lines += c;
   }
-  bool written = WriteAllTo(descriptor, lines.data(), lines.size());
+  OutputFile file;
+  file.handle = descriptor;
+  bool written = WriteOutputFile(&file, lines.data(), lines.size());
   return close(descriptor) == 0 && written;
 }

@@ -62,17 +62,11 @@ bool CreateNewOutputFile(const char* path, OutputFile* file) {
   return handle != INVALID_HANDLE_VALUE;
 }
 
-bool WriteOutputFile(OutputFile* file, const void* data, size_t size) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(HandleOf(file), bytes, static_cast<DWORD>(size), &written, nullptr) ||
-        written == 0)
-      return false;
-    bytes += written;
-    size -= written;
-  }
-  return true;
+// One write of the loop in WriteOutputFile (file_system.cc).
+size_t WriteOnce(OutputFile* file, const void* data, size_t size) {
+  DWORD written = 0;
+  if (!WriteFile(HandleOf(file), data, static_cast<DWORD>(size), &written, nullptr)) return 0;
+  return written;
 }
 
 bool FlushOutputFile(OutputFile* file) { return FlushFileBuffers(HandleOf(file)) != 0; }

@@ -53,9 +53,10 @@ bool IsStartableFile(const std::string& path);
 // and `treeWatch` says why only its own process will be waited for.
 bool StartProcessTree(const char* commandLine, ChildProcess* child);
 
-// Waits without a time limit for the child's own process to end, takes its
-// exit code, then, when its tree is watched, waits until no process of the
-// tree is left; releases everything. The exit code stays the child's own.
+// Waits without a time limit for the child's own process to end
+// (WaitForSingleObject), takes its exit code (GetExitCodeProcess), then, when
+// its tree is watched, waits until no process of the tree is left; releases
+// everything. The exit code stays the child's own.
 void WaitForProcessEnd(ChildProcess* child);
 
 // --- Listing and ending processes --------------------------------------------

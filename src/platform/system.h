@@ -8,9 +8,9 @@
 
 // --- Module path -------------------------------------------------------------
 
-// Full path of the running executable in drive form (D:\dir\Setup.exe),
-// zero-terminated in `buffer`. Returns its length, or 0 when the path cannot
-// be had or does not fit `size` bytes with its terminator.
+// GetModuleFileNameA for the executable: its full path in drive form
+// (D:\dir\Setup.exe), zero-terminated in `buffer`. Returns its length, or 0
+// when the path cannot be had or does not fit `size` bytes with its terminator.
 unsigned long GetLauncherModulePath(char* buffer, unsigned long size);
 
 // --- Version -----------------------------------------------------------------
@@ -34,21 +34,22 @@ bool QueryOsVersion(OsVersion* version);
 
 // --- Sleep -------------------------------------------------------------------
 
-// Pauses the launcher; 0xFFFFFFFF pauses for good, as Windows' INFINITE.
+// Sleep: pauses the launcher; 0xFFFFFFFF pauses for good, as Windows' INFINITE.
 void SleepMilliseconds(uint32_t milliseconds);
 
 // --- Named mutex -------------------------------------------------------------
 
 enum class NamedMutexResult { kCreated, kAlreadyExists, kFailed };
 
-// Creates (or opens) the named mutex `name`, not owned, and keeps it until
-// the process ends. Names are case-sensitive, as Windows object names are.
+// CreateMutexA (then GetLastError): creates or opens the named mutex `name`,
+// not owned, and keeps it until the process ends. Names are case-sensitive, as
+// Windows object names are.
 NamedMutexResult CreateNamedMutex(const char* name);
 
 // --- Environment -------------------------------------------------------------
 
-// A variable of the launcher's own environment as the runtime sees it, or
-// null when it is not set. On POSIX systems a value that starts with "/" is
+// A variable of the launcher's own environment as the runtime sees it (getenv),
+// or null when it is not set. On POSIX systems a value that starts with "/" is
 // a host path and comes back in drive form ("/srv/x" -> "Z:\srv\x"), so that
 // the logic finds its backslashes; the pointer stays valid for the process.
 const char* GetEnvironmentValue(const char* name);
