@@ -46,7 +46,7 @@ void RunLauncher(const char* commandTail) {
   // to the current directory instead.
   if (paths.exeFileName[0] == '\0') EndLauncher();
   if (CreateNamedMutex(paths.exeFileName) == NamedMutexResult::kAlreadyExists) EndLauncher();
-  static const LauncherSettings settings = ReadLauncherSettings(paths.iniPath);
+  const LauncherSettings settings = ReadLauncherSettings(paths.iniPath);
   static RunReport report;
   StartRunReport(paths, settings, commandTail, &report);
 

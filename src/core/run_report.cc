@@ -1,78 +1,75 @@
 #include "core/run_report.h"
 
+#include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "core/fixed_names.h"
 
 namespace {
 
-std::string Number(unsigned long long value) { return std::to_string(value); }
+using Pieces = std::initializer_list<std::string_view>;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// Every number logged fits 32 bits.
+std::string Number(unsigned long value) {
+  char text[24];  // room for a 64-bit long too
+  std::snprintf(text, sizeof(text), "%lu", value);
+  return text;
+}
 
-void Line(const RunReport& report, const char* step, const std::string& text) {
+// One log line of the pieces joined. Lines are built here, out of line,
+// rather than by chains of string operators at every call: the launcher
+// stays small.
+void Line(const RunReport& report, const char* step, Pieces pieces) {
+  if (report.log.path[0] == '\0') return;
+  std::string text;
+  for (std::string_view piece : pieces) text.append(piece.data(), piece.size());
   LogStep(report.log, step, text);
 }
 
-std::string SwitchOff(const char* key, uint32_t value) {
-  return std::string("not run: ") + key + " is " + Number(value) + ", not 1";
+void SwitchOff(const RunReport& report, const char* step, const char* key, uint32_t value) {
+  Line(report, step, {"not run: ", key, " is ", Number(value), ", not 1"});
 }
 
-std::string Count(uint32_t count, const char* one, const char* many) {
-  return Number(count) + " " + (count == 1 ? one : many);
+const char* Plural(size_t count, const char* one, const char* many) {
+  return count == 1 ? one : many;
 }
 
 void ReportExtraction(const RunReport& report, const char* step, const ExtractionOutcome& outcome) {
   if (!outcome.opened) {
-    Line(report, step,
-         outcome.archiveFound
-             ? outcome.archivePath + " is no zip archive that can be read: nothing unpacked into " +
-                   outcome.destination
-             : "archive " + outcome.archivePath + " missing: nothing unpacked");
+    if (outcome.archiveFound)
+      Line(report, step, {outcome.archivePath, " is no zip archive that can be read: ",
+                          "nothing unpacked into ", outcome.destination});
+    else
+      Line(report, step, {"archive ", outcome.archivePath, " missing: nothing unpacked"});
     return;
   }
-  for (const EntryPlan& entry : outcome.skipped)
-    Line(report, step,
-         (entry.name.empty() ? std::string("skipped an entry")
-                             : "skipped entry " + Quoted(entry.name)) +
-             ": " + DescribeEntrySkip(entry.skip));
-  for (const std::string& target : outcome.failed) Line(report, step, "not written: " + target);
-  std::string summary = "unpacked " + outcome.archivePath + " into " + outcome.destination + ": " +
-                        Count(outcome.filesWritten, "file", "files") + " and " +
-                        Count(outcome.directories, "folder", "folders") + " written";
-  if (!outcome.skipped.empty())
-    summary += ", " + Count(static_cast<uint32_t>(outcome.skipped.size()), "entry", "entries") +
-               " skipped";
-  if (!outcome.failed.empty())
-    summary += ", " + Count(static_cast<uint32_t>(outcome.failed.size()), "file", "files") +
-               " not written";
-  if (outcome.endedEarly) summary += "; an entry's data could not be read, the rest was left";
-  Line(report, step, summary);
-}
-
-std::string WaitedForText(const ChildProcess& setup, uint32_t waitAll) {
-  const std::string own = "waited for setup's own process only";
-  switch (setup.treeWatch) {
-    case TreeWatch::kNotAsked: return own + " (WAITALL is " + Number(waitAll) + ", not 1)";
-    case TreeWatch::kWatched: return "waited for setup and every process started from it";
-    case TreeWatch::kNoJobObjects: return own + ": this Windows has no job objects";
-    case TreeWatch::kNotInJob:
-      return own + ": setup could not be put in a job of its own (error " +
-             Number(setup.treeError) + "; the launcher may run in a job already)";
-    case TreeWatch::kNoSubreaper: return own + ": the kernel cannot make the launcher a subreaper";
+  for (const EntryPlan& entry : outcome.skipped) {
+    const bool named = !entry.name.empty();
+    Line(report, step, {named ? "skipped entry \"" : "skipped an entry", entry.name,
+                        named ? "\": " : ": ", DescribeEntrySkip(entry.skip)});
   }
-  return own;
+  for (const std::string& target : outcome.failed) Line(report, step, {"not written: ", target});
+  const size_t skipped = outcome.skipped.size();
+  const size_t failed = outcome.failed.size();
+  Line(report, step,
+       {"unpacked ", outcome.archivePath, " into ", outcome.destination, ": ",
+        Number(outcome.filesWritten), Plural(outcome.filesWritten, " file and ", " files and "),
+        Number(outcome.directories), Plural(outcome.directories, " folder", " folders"), " written",
+        skipped != 0 ? ", " + Number(skipped) + Plural(skipped, " entry", " entries") + " skipped"
+                     : "",
+        failed != 0 ? ", " + Number(failed) + Plural(failed, " file", " files") + " not written"
+                    : "",
+        outcome.endedEarly ? "; an entry's data could not be read, the rest was left" : ""});
 }
 
 const char* RegistryResultText(RegistryScriptOutcome result) {
   switch (result) {
-    case RegistryScriptOutcome::kSkipped:
-      return "nothing to do (TEMP unset, or ADDREG and DELREG 0)";
+    case RegistryScriptOutcome::kSkipped: return "nothing to do (TEMP unset, or ADDREG and DELREG 0)";
     case RegistryScriptOutcome::kInstallerRun: return "script installed and deleted";
-    case RegistryScriptOutcome::kInstallerNotStarted:
-      return "installer not started; script deleted";
-    case RegistryScriptOutcome::kScriptNotWritten:
-      return "script not written: the launcher ends here";
+    case RegistryScriptOutcome::kInstallerNotStarted: return "installer not started; script deleted";
+    case RegistryScriptOutcome::kScriptNotWritten: return "script not written: the launcher ends here";
   }
   return "";
 }
@@ -83,138 +80,154 @@ void StartRunReport(const PathTable& paths, const LauncherSettings& settings,
                     const char* commandTail, RunReport* report) {
   report->settings = &settings;
   OpenRunLog(settings.logFileTooLong ? nullptr : settings.LOGFILE, &report->log);
-  Line(*report, "start",
-       "configuration " + std::string(paths.iniPath) + ", tail " + Quoted(commandTail));
+  Line(*report, "start", {"configuration ", paths.iniPath, ", tail \"", commandTail, "\""});
 }
 
 void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome) {
   const bool system = outcome.plan.kind == DeploymentKind::kSystem;
   const char* step = system ? "system deployment" : "profile deployment";
+  const LauncherSettings& settings = *report.settings;
   if (!outcome.ran) {
-    const LauncherSettings& settings = *report.settings;
-    Line(report, step,
-         system ? SwitchOff("COPYFROMZIP", settings.COPYFROMZIP)
-                : SwitchOff("COPYSETFROMZIP", settings.COPYSETFROMZIP));
+    if (system) SwitchOff(report, step, "COPYFROMZIP", settings.COPYFROMZIP);
+    else SwitchOff(report, step, "COPYSETFROMZIP", settings.COPYSETFROMZIP);
     return;
   }
   if (outcome.extractions.empty())
-    Line(report, step, std::string("nothing unpacked: ") + outcome.plan.noDestination);
+    Line(report, step, {"nothing unpacked: ", outcome.plan.noDestination});
   for (const ExtractionOutcome& extraction : outcome.extractions)
     ReportExtraction(report, step, extraction);
 }
 
 void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outcome) {
   const LanguageSwapPlan& plan = outcome.plan;
-  std::string text;
+  const char* step = "language swap";
   switch (outcome.result) {
     case SwapResult::kSwapped:
-      text = "swapped in the language copy; the package's own file waits as " +
-             std::string(plan.backupPath);
+      Line(report, step, {"swapped in the language copy; the package's own file waits as ",
+                          plan.backupPath});
       break;
     case SwapResult::kBlocked:
-      text = plan.block == SwapBlock::kNoLanguages ? "nothing to do: INILANG is 0"
-                                                   : "not swapped: " + DescribeSwapBlock(plan);
+      if (plan.block == SwapBlock::kNoLanguages)
+        Line(report, step, {"nothing to do: INILANG is 0"});
+      else
+        Line(report, step, {"not swapped: ", DescribeSwapBlock(plan)});
       break;
     case SwapResult::kRenameFailed:
-      text = "not swapped: " + std::string(plan.configPath) + " could not be moved aside";
+      Line(report, step, {"not swapped: ", plan.configPath, " could not be moved aside"});
       break;
     case SwapResult::kCopyFailed:
-      text = "not swapped: " + std::string(plan.copyPath) +
-             " could not be copied; the package's own file is back";
+      Line(report, step, {"not swapped: ", plan.copyPath,
+                          " could not be copied; the package's own file is back"});
       break;
     case SwapResult::kCopyFailedLeftAside:
-      text = std::string(plan.copyPath) + " could not be copied; the package's own file waits as " +
-             plan.backupPath + " until the restore";
+      Line(report, step, {plan.copyPath, " could not be copied; the package's own file waits as ",
+                          plan.backupPath, " until the restore"});
       break;
   }
-  Line(report, "language swap", text);
 }
 
 void ReportSetup(const RunReport& report, const SetupOutcome& outcome) {
   const SetupPlan& plan = outcome.plan;
+  const char* step = "setup";
   switch (plan.block) {
     case SetupBlock::kOwnPathUnknown:
-      Line(report, "setup",
-           "not started: the launcher's own path is unknown; the launcher ends here");
+      Line(report, step, {"not started: the launcher's own path is unknown; the launcher ends here"});
       return;
     case SetupBlock::kDefaultCmdTooLong:
-      Line(report, "setup", "not started: DEFAULTCMD is longer than 260 characters");
+      Line(report, step, {"not started: DEFAULTCMD is longer than 260 characters"});
       return;
     case SetupBlock::kCommandTooLong:
-      Line(report, "setup", "not started: the setup path or command is too long");
+      Line(report, step, {"not started: the setup path or command is too long"});
       return;
     case SetupBlock::kNone: break;
   }
   if (!outcome.started) {
-    Line(report, "setup", "not started: cannot start " + Quoted(plan.command));
+    Line(report, step, {"not started: cannot start \"", plan.command, "\""});
     return;
   }
   const ChildProcess& setup = outcome.process;
-  Line(report, "setup",
-       "ran " + Quoted(plan.command) + ", exit code " +
-           (setup.exitCodeKnown ? Number(setup.exitCode) : std::string("unknown")) + "; " +
-           WaitedForText(setup, report.settings->WAITALL));
+  const std::string code = setup.exitCodeKnown ? Number(setup.exitCode) : "unknown";
+  const char* own = "waited for setup's own process only";
+  switch (setup.treeWatch) {
+    case TreeWatch::kNotAsked:
+      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
+                          " (WAITALL is ", Number(report.settings->WAITALL), ", not 1)"});
+      return;
+    case TreeWatch::kWatched:
+      Line(report, step, {"ran \"", plan.command, "\", exit code ", code,
+                          "; waited for setup and every process started from it"});
+      return;
+    case TreeWatch::kNoJobObjects:
+      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
+                          ": this Windows has no job objects"});
+      return;
+    case TreeWatch::kNotInJob:
+      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
+                          ": setup could not be put in a job of its own (error ",
+                          Number(setup.treeError), "; the launcher may run in a job already)"});
+      return;
+    case TreeWatch::kNoSubreaper:
+      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
+                          ": the kernel cannot make the launcher a subreaper"});
+      return;
+  }
 }
 
 void ReportPause(const RunReport& report, const PauseOutcome& outcome) {
-  Line(report, "pause",
-       outcome.ran ? "slept " + Number(outcome.milliseconds) + " ms"
-                   : SwitchOff("SLEEP", report.settings->SLEEP));
+  if (outcome.ran) Line(report, "pause", {"slept ", Number(outcome.milliseconds), " ms"});
+  else SwitchOff(report, "pause", "SLEEP", report.settings->SLEEP);
 }
 
 void ReportRegistry(const RunReport& report, const RegistryStepOutcome& outcome) {
   for (const LeftOutEntry& entry : outcome.plan.script.leftOut)
-    Line(report, "registry", entry.entry + " left out: " + entry.reason);
-  Line(report, "registry", RegistryResultText(outcome.result));
+    Line(report, "registry", {entry.entry, " left out: ", entry.reason});
+  Line(report, "registry", {RegistryResultText(outcome.result)});
 }
 
 void ReportHelperProcess(const RunReport& report, const HelperProcessOutcome& outcome) {
   const char* step = "helper process";
-  if (!outcome.ran) {
-    Line(report, step, SwitchOff("TERMINATEORMLATCH", report.settings->TERMINATEORMLATCH));
-  } else if (outcome.result == kTerminated) {
-    Line(report, step, std::string("ended ") + kHelperImageName);
-  } else if (outcome.result == kNoMatchingProcess) {
-    Line(report, step, std::string("no ") + kHelperImageName + " running");
-  } else {
-    Line(report, step, "not ended, result " + Number(static_cast<unsigned>(outcome.result)));
-  }
+  if (!outcome.ran)
+    SwitchOff(report, step, "TERMINATEORMLATCH", report.settings->TERMINATEORMLATCH);
+  else if (outcome.result == kTerminated)
+    Line(report, step, {"ended ", kHelperImageName});
+  else if (outcome.result == kNoMatchingProcess)
+    Line(report, step, {"no ", kHelperImageName, " running"});
+  else
+    Line(report, step, {"not ended, result ", Number(static_cast<unsigned>(outcome.result))});
 }
 
 void ReportStartMenu(const RunReport& report, const StartMenuOutcome& outcome) {
   const char* step = "start menu";
   const StartMenuPlan& plan = outcome.plan;
   if (!outcome.ran) {
-    Line(report, step, SwitchOff("CHECKSTARTPROGRAM", report.settings->CHECKSTARTPROGRAM));
+    SwitchOff(report, step, "CHECKSTARTPROGRAM", report.settings->CHECKSTARTPROGRAM);
     return;
   }
   switch (plan.block) {
     case RelocationBlock::kNoProgramsFolder:
-      Line(report, step, "nothing moved: this system has no all-users programs folder");
+      Line(report, step, {"nothing moved: this system has no all-users programs folder"});
       return;
     case RelocationBlock::kTargetTooLong:
-      Line(report, step, "nothing moved: the folder's path in the programs folder is too long");
+      Line(report, step, {"nothing moved: the folder's path in the programs folder is too long"});
       return;
     case RelocationBlock::kSourceMissing:
-      Line(report, step, std::string("nothing moved: ") + plan.source + " is not there");
+      Line(report, step, {"nothing moved: ", plan.source, " is not there"});
       return;
     case RelocationBlock::kTargetExists:
-      Line(report, step, std::string("nothing moved: ") + plan.target + " exists already");
+      Line(report, step, {"nothing moved: ", plan.target, " exists already"});
       return;
     case RelocationBlock::kNone: break;
   }
-  Line(report, step,
-       (outcome.moved ? "moved " : "moved only part of ") + std::string(plan.source) + " into " +
-           plan.target + (outcome.sourceRemoved ? "" : "; the source folder stays"));
+  Line(report, step, {outcome.moved ? "moved " : "moved only part of ", plan.source, " into ",
+                      plan.target, outcome.sourceRemoved ? "" : "; the source folder stays"});
 }
 
 void ReportRestore(const RunReport& report, const RestoreOutcome& outcome) {
-  Line(report, "restore",
-       !outcome.ran       ? std::string("nothing to put back")
-       : outcome.restored ? "put back " + std::string(outcome.configPath)
-                          : "could not put back " + std::string(outcome.configPath));
+  if (!outcome.ran) Line(report, "restore", {"nothing to put back"});
+  else if (outcome.restored) Line(report, "restore", {"put back ", outcome.configPath});
+  else Line(report, "restore", {"could not put back ", outcome.configPath});
 }
 
 void ReportEnd(const RunReport& report, uint32_t status, bool passedOn) {
-  Line(report, "end", "exit status " + Number(status) + (passedOn ? " (setup's exit code)" : ""));
+  Line(report, "end", {"exit status ", Number(status), passedOn ? " (setup's exit code)" : ""});
 }
