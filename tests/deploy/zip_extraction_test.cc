@@ -25,6 +25,7 @@
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "support/code_page_locale.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -72,24 +73,19 @@ class FixedTimeZone {
  public:
   FixedTimeZone() {
 #ifndef _WIN32
-    if (const char* old = std::getenv("TZ")) old_ = old;
-    setenv("TZ", "XST-01:30", 1);
+    tz_.emplace("TZ", "XST-01:30");
     tzset();
 #endif
   }
   ~FixedTimeZone() {
 #ifndef _WIN32
-    if (old_) {
-      setenv("TZ", old_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
+    tz_.reset();
     tzset();
 #endif
   }
 
  private:
-  std::optional<std::string> old_;
+  std::optional<ScopedEnv> tz_;
 };
 
 // Every file and directory below `root`, relative, with "/".

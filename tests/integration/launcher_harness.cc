@@ -250,14 +250,3 @@ std::vector<std::string> LauncherPackage::Copies(const std::string& name) const 
   return copies;
 }
 
-ScopedLocale::ScopedLocale(const char* name) {
-  if (const char* old = std::getenv("LC_ALL")) old_ = old;
-  setenv("LC_ALL", name, 1);
-}
-
-ScopedLocale::~ScopedLocale() {
-  if (old_)
-    setenv("LC_ALL", old_->c_str(), 1);
-  else
-    unsetenv("LC_ALL");
-}

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 enum class Runner { kNative, kWine };
@@ -99,13 +100,8 @@ long long NowMs();
 
 // Sets the host locale for the launcher's runs (Wine takes its system
 // language from it) and puts the previous one back.
-class ScopedLocale {
- public:
-  explicit ScopedLocale(const char* name);
-  ~ScopedLocale();
-
- private:
-  std::optional<std::string> old_;
+struct ScopedLocale : ScopedEnv {
+  explicit ScopedLocale(const char* name) : ScopedEnv("LC_ALL", name) {}
 };
 
 #endif

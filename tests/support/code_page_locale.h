@@ -4,20 +4,17 @@
 #ifndef LAUNCHER_TESTS_SUPPORT_CODE_PAGE_LOCALE_H
 #define LAUNCHER_TESTS_SUPPORT_CODE_PAGE_LOCALE_H
 
-#include <cstdlib>
-#include <string>
+#include <optional>
 
 #include "platform/text.h"
+#include "support/scoped_env.h"
 
 class CodePageLocale {
  public:
   // `locale` is a POSIX locale name such as "ja_JP.SJIS".
   explicit CodePageLocale(const char* locale) {
 #ifndef _WIN32
-    const char* old = std::getenv("LC_ALL");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    setenv("LC_ALL", locale, 1);
+    lcAll_.emplace("LC_ALL", locale);
     RereadAnsiCodePage();
 #else
     (void)locale;
@@ -25,20 +22,13 @@ class CodePageLocale {
   }
   ~CodePageLocale() {
 #ifndef _WIN32
-    if (hadOld_) {
-      setenv("LC_ALL", old_.c_str(), 1);
-    } else {
-      unsetenv("LC_ALL");
-    }
+    lcAll_.reset();
     RereadAnsiCodePage();
 #endif
   }
-  CodePageLocale(const CodePageLocale&) = delete;
-  CodePageLocale& operator=(const CodePageLocale&) = delete;
 
  private:
-  bool hadOld_ = false;
-  std::string old_;
+  std::optional<ScopedEnv> lcAll_;
 };
 
 // Use as: CodePageLocale locale("ja_JP.SJIS"); REQUIRE_CODE_PAGE(932);
