@@ -161,6 +161,17 @@ bool MoveFileReplacing(const char* from, const char* to) {
   return rename(source.c_str(), target.c_str()) == 0;
 }
 
+// The source is the file just written, so only the target is looked at:
+// one lstat per extracted file. POSIX reports no hidden or system files,
+// which leaves what Windows refuses to replace.
+bool ReplaceFileWith(const char* source, const char* target) {
+  const std::string from = HostPath(source), to = HostPath(target);
+  struct stat info;
+  if (lstat(to.c_str(), &info) == 0 && RefusesReplacement(AttributesOfMode(info.st_mode)))
+    return false;
+  return rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool DeleteFileAt(const char* path) { return DeleteHostFile(HostPath(path)); }
 
 bool CreateNewOutputFile(const char* path, OutputFile* file) {

@@ -47,6 +47,16 @@ bool CopyFileWithoutReplacing(const char* from, const char* to) {
   return CopyFileA(from, to, TRUE) != 0;
 }
 
+bool ReplaceFileWith(const char* source, const char* target) {
+  // A read-only, hidden or system file is left as it is, as writing it
+  // afresh (CreateFileA with CREATE_ALWAYS) would leave it; a move would
+  // replace it, and under Wine even a read-only one.
+  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD attributes = GetFileAttributesA(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept) != 0) return false;
+  return MoveFileReplacing(source, target);
+}
+
 bool MoveFileReplacing(const char* from, const char* to) {
   static const MoveCalls kSystem = {nullptr, MoveReplacingCall, MoveCall, RemoveCall,
                                     AttributesCall};
