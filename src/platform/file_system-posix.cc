@@ -183,11 +183,22 @@ bool CreateNewOutputFile(const char* path, OutputFile* file) {
 }
 
 // One write of the loop in WriteOutputFile (file_system.cc).
+// A large file is handed to the disk a window at a time while the rest is
+// still being inflated, so the flush at its end finds little left to write.
 size_t WriteOnce(OutputFile* file, const void* data, size_t size) {
+  constexpr uint64_t kWritebackWindow = 8u << 20;
+  const int fd = static_cast<int>(file->handle);
   for (;;) {
-    const ssize_t written = write(static_cast<int>(file->handle), data, size);
+    const ssize_t written = write(fd, data, size);
     if (written < 0 && errno == EINTR) continue;
-    return written > 0 ? static_cast<size_t>(written) : 0;
+    if (written <= 0) return 0;
+    file->written += static_cast<uint64_t>(written);
+    if (file->written - file->writebackFrom >= kWritebackWindow) {
+      sync_file_range(fd, static_cast<off_t>(file->writebackFrom),
+                      static_cast<off_t>(file->written - file->writebackFrom), SYNC_FILE_RANGE_WRITE);
+      file->writebackFrom = file->written;
+    }
+    return static_cast<size_t>(written);
   }
 }
 

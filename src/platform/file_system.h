@@ -169,6 +169,10 @@ bool ReadFileTimes(const char* path, FileTimes* times);
 
 struct OutputFile {
   intptr_t handle = -1;  // a HANDLE on Windows, a descriptor elsewhere
+  // Bytes written so far, and from where the disk has not yet been asked to
+  // write them (POSIX starts writeback while a large file is still coming).
+  uint64_t written = 0;
+  uint64_t writebackFrom = 0;
 };
 
 // Creates a new file for writing (CREATE_NEW): false when anything of that

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -257,3 +258,20 @@ TEST(ReadWholeFile, GivesEveryByteOrLeavesTheStringAlone) {
 }
 
 }  // namespace
+
+// Written in pieces across several writeback windows (8 MiB), every byte
+// lands where it belongs.
+TEST(OutputFile, ALargeFileWrittenInPiecesReadsBackWhole) {
+  TempDir dir;
+  std::string data(20u << 20, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>((i * 131) >> 7);
+  OutputFile file;
+  ASSERT_TRUE(CreateNewOutputFile(dir.WinPath("big").c_str(), &file));
+  for (size_t at = 0; at < data.size(); at += 300000)
+    ASSERT_TRUE(WriteOutputFile(&file, data.data() + at, std::min<size_t>(300000, data.size() - at)));
+  EXPECT_TRUE(FlushOutputFile(&file));
+  EXPECT_TRUE(CloseOutputFile(&file));
+  std::string contents;
+  ASSERT_TRUE(ReadWholeFile(dir.WinPath("big").c_str(), &contents));
+  EXPECT_TRUE(contents == data);
+}
