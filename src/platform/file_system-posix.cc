@@ -148,28 +148,18 @@ bool CopyFileWithoutReplacing(const char* from, const char* to) {
 
 bool MoveFileReplacing(const char* from, const char* to) {
   const std::string source = HostPath(from), target = HostPath(to);
-  struct stat sourceInfo;
-  if (lstat(source.c_str(), &sourceInfo) != 0) return false;
-  struct stat targetInfo;
-  if (lstat(target.c_str(), &targetInfo) == 0) {
-    // rename() would put a directory in place of an empty one, which
-    // Windows never does; nor does it replace a directory or a read-only
-    // file by a file.
-    if (S_ISDIR(sourceInfo.st_mode) || RefusesReplacement(AttributesOfMode(targetInfo.st_mode)))
-      return false;
-  }
+  // Windows never replaces a directory or a read-only file. rename() would;
+  // what it refuses by itself (a directory over a file) Windows refuses too.
+  struct stat info;
+  if (lstat(target.c_str(), &info) == 0 && RefusesReplacement(AttributesOfMode(info.st_mode)))
+    return false;
   return rename(source.c_str(), target.c_str()) == 0;
 }
 
-// The source is the file just written, so only the target is looked at:
-// one lstat per extracted file. POSIX reports no hidden or system files,
-// which leaves what Windows refuses to replace.
+// POSIX reports no hidden or system files, which leaves what the move
+// refuses: one lstat per extracted file.
 bool ReplaceFileWith(const char* source, const char* target) {
-  const std::string from = HostPath(source), to = HostPath(target);
-  struct stat info;
-  if (lstat(to.c_str(), &info) == 0 && RefusesReplacement(AttributesOfMode(info.st_mode)))
-    return false;
-  return rename(from.c_str(), to.c_str()) == 0;
+  return MoveFileReplacing(source, target);
 }
 
 bool DeleteFileAt(const char* path) { return DeleteHostFile(HostPath(path)); }
