@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "core/path_buffer.h"
+#include "deploy/pending_files.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 
@@ -64,19 +66,29 @@ bool CreateTemporaryBeside(const std::string& target, std::string* temporary,
   return false;
 }
 
-// One file entry: written, not written (kFailed), or its data could not
-// be opened, which ends the extraction.
+// A directory about to be made must not meet a file still waiting for its
+// move, or the two would land in another order than their entries': the
+// files waiting go into place first. A directory this extraction already
+// knows is made by no one.
+void CompleteBeforeMakingDirectoriesFor(const std::string& path, const EntrySource& source) {
+  const size_t directory = DirectoryPartLength(path);
+  if (directory == 0) return;
+  if (source.known->count(path.substr(0, directory - 1)) == 0) source.pending->complete();
+}
+
+// One file entry: handed to the pending files, written or not (kPending), or
+// its data could not be opened, which ends the extraction.
 EntryResult ExtractFileEntry(const EntryPlan& plan, const EntrySource& source) {
   const ZipReader* reader = source.reader;
   void* archive = source.archive;
   const ZipEntryInfo& info = *source.info;
   const std::string& path = plan.target;
   if (reader->openCurrentFile(archive) != kZipOk) return EntryResult::kDataUnreadable;
+  CompleteBeforeMakingDirectoriesFor(path, source);
   CreateDirectoriesUpToLastBackslash(path, source.known);
 
-  std::string temporary;
-  OutputFile file;
-  const bool created = CreateTemporaryBeside(path, &temporary, &file);
+  WrittenFile written;
+  const bool created = CreateTemporaryBeside(path, &written.temporary, &written.file);
 
   // Without a file the data is still read through to its end.
   char buffer[kCopyBufferSize];
@@ -90,37 +102,43 @@ EntryResult ExtractFileEntry(const EntryPlan& plan, const EntrySource& source) {
     }
     if (count == 0) break;
     total += static_cast<unsigned>(count);
-    if (created && sound && !WriteOutputFile(&file, buffer, static_cast<unsigned>(count)))
+    if (created && sound && !WriteOutputFile(&written.file, buffer, static_cast<unsigned>(count)))
       sound = false;
   }
-  // Where the system allows, the times go through the handle that wrote the
-  // file, before the flush, so that the flush covers them too.
-  const bool stamped = created && sound && StampOutputFileFromDos(&file, info.dosDate);
-  if (created) {
-    // Every file goes to the disk before it is closed. Only a benchmark
-    // build leaves this out, to show what the flush costs.
-#ifndef LAUNCHER_BENCH_NO_FLUSH
-    if (!FlushOutputFile(&file)) sound = false;
-#endif
-    if (!CloseOutputFile(&file)) sound = false;
+  // A file that broke off (a full disk, damaged data) gives its space back
+  // at once, before the files after it are written.
+  if (created && !sound) {
+    CloseOutputFile(&written.file);
+    DeleteFileAt(written.temporary.c_str());
+  }
+  PendingFiles& pending = *source.pending;
+  if (created && sound) {
+    // Where the system allows, the times go through the handle that wrote
+    // the file, before the flush, so that the flush covers them too.
+    written.stamped = StampOutputFileFromDos(&written.file, info.dosDate);
+    written.target = path;
+    written.dosDate = info.dosDate;
+    pending.add(std::move(written));
+    if (pending.full()) pending.flush();
   }
   // Reports a CRC mismatch once the whole entry was read. Data that ends
   // short is caught by its length: not every reader reports it.
-  if (reader->closeCurrentFile(archive) != kZipOk) sound = false;
-  if (total != info.uncompressedSize) sound = false;
-
-  if (!created) return EntryResult::kFailed;
-  if (sound && ReplaceFileWith(temporary.c_str(), path.c_str())) {
-    if (!stamped) SetFileTimesFromDos(path, info.dosDate);
-    return EntryResult::kDone;
+  const bool complete =
+      reader->closeCurrentFile(archive) == kZipOk && total == info.uncompressedSize;
+  if (!created || !sound) {
+    pending.fail(path);
+  } else if (!complete) {
+    pending.discardLast();
+    pending.fail(path);
   }
-  DeleteFileAt(temporary.c_str());
-  return EntryResult::kFailed;
+  if (pending.full()) pending.complete();
+  return EntryResult::kPending;
 }
 
 EntryResult WriteEntry(void*, const EntryPlan& plan, const EntrySource& source) {
   if (plan.skip != EntrySkip::kNone) return EntryResult::kSkipped;
   if (plan.kind == EntryKind::kFile) return ExtractFileEntry(plan, source);
+  CompleteBeforeMakingDirectoriesFor(plan.target, source);
   const bool made = CreateDirectoriesUpToLastBackslash(plan.target, source.known);
   // Fails for a directory, which keeps the times of its making.
   SetFileTimesFromDos(plan.target, source.info->dosDate);
@@ -175,21 +193,24 @@ ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::stri
   outcome.opened = true;
 
   KnownDirectories known;
+  PendingFiles pending(&outcome);
   char name[kEntryNameSize];
   for (;;) {
     ZipEntryInfo info;
     if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
     const EntryPlan plan = PlanArchiveEntry(name, info, destination);
-    switch (actions.carryOut(actions.context, plan, {reader, archive, &info, &known})) {
+    switch (actions.carryOut(actions.context, plan, {reader, archive, &info, &known, &pending})) {
       case EntryResult::kDone:
         ++(plan.kind == EntryKind::kDirectory ? outcome.directories : outcome.filesWritten);
         break;
       case EntryResult::kSkipped: outcome.skipped.push_back(plan); break;
       case EntryResult::kFailed: outcome.failed.push_back(plan.target); break;
       case EntryResult::kDataUnreadable: outcome.endedEarly = true; break;
+      case EntryResult::kPending: break;  // counted once it is in place
     }
     if (outcome.endedEarly || reader->goToNextFile(archive) == kZipEndOfList) break;
   }
+  pending.complete();
   reader->close(archive);
   return outcome;
 }

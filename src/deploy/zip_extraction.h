@@ -32,8 +32,11 @@ struct ExtractionOutcome {
 // once per extraction, not once per entry.
 using KnownDirectories = std::set<std::string>;
 
-// How an entry's plan was carried out.
-enum class EntryResult { kDone, kSkipped, kFailed, kDataUnreadable };
+// How an entry's plan was carried out. A file written but not yet in place
+// (kPending) is counted when it gets there.
+enum class EntryResult { kDone, kSkipped, kFailed, kDataUnreadable, kPending };
+
+class PendingFiles;
 
 // The reader positioned on the entry being carried out.
 struct EntrySource {
@@ -41,6 +44,7 @@ struct EntrySource {
   void* archive;
   const ZipEntryInfo* info;
   KnownDirectories* known;
+  PendingFiles* pending;  // the files written and not yet in place
 };
 
 // What the extraction does with each planned entry: the launcher's actions

@@ -81,6 +81,12 @@ size_t WriteOnce(OutputFile* file, const void* data, size_t size) {
 
 bool FlushOutputFile(OutputFile* file) { return FlushFileBuffers(HandleOf(file)) != 0; }
 
+size_t OutputFlushGroupSize() { return 1; }
+
+void FlushOutputFiles(OutputFile* const files[], size_t count, bool flushed[]) {
+  for (size_t i = 0; i < count; ++i) flushed[i] = FlushOutputFile(files[i]);
+}
+
 bool CloseOutputFile(OutputFile* file) {
   bool closed = CloseHandle(HandleOf(file)) != 0;
   file->handle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);

@@ -185,6 +185,15 @@ bool WriteOutputFile(OutputFile* file, const void* data, size_t size);
 // Hands what was written to the disk (FlushFileBuffers, fsync).
 bool FlushOutputFile(OutputFile* file);
 
+// How many written files are best flushed together: 1 where every flush is
+// paid per file (Windows), more where one call flushes a whole file system
+// for about the price of flushing one file (POSIX, syncfs).
+size_t OutputFlushGroupSize();
+
+// Hands `count` files to the disk, as FlushOutputFile does each of them;
+// `flushed[i]` tells whether file i surely reached it.
+void FlushOutputFiles(OutputFile* const files[], size_t count, bool flushed[]);
+
 // Closes the file; false when the system reports that the close failed.
 bool CloseOutputFile(OutputFile* file);
 

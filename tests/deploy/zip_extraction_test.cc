@@ -404,6 +404,32 @@ TEST_P(Extraction, CrcMismatchKeepsThePreviousFileAndGoesOn) {
   EXPECT_EQ(OutTree(), (std::set<std::string>{"bad.txt", "good.txt"}));
 }
 
+// Files are flushed and moved in groups where the system allows: however
+// the groups fall, every entry lands as it would alone and in its turn. A
+// file whose name a later entry needs as a directory keeps it, the later of
+// two entries of one name wins, and what was not written is reported in
+// entry order.
+TEST_P(Extraction, GroupsOfFilesLandAsSingleFilesWould) {
+  std::vector<ZipEntrySpec> entries;
+  for (int i = 0; i < 150; ++i)
+    entries.push_back({"f" + std::to_string(i % 3) + "/n" + std::to_string(i), std::to_string(i)});
+  entries.push_back({"x", "a file"});
+  entries.push_back({"x/y", "no directory for it"});
+  entries.push_back({"dup.txt", "first"});
+  entries.push_back({"bad.txt", "data", kTestStamp, true, 0x12345678u});
+  entries.push_back({"dup.txt", "second"});
+  EXPECT_TRUE(Extract(entries));
+  for (int i = 0; i < 150; i += 37)
+    EXPECT_EQ(dir_.Read("out/f" + std::to_string(i % 3) + "/n" + std::to_string(i)),
+              std::to_string(i));
+  EXPECT_EQ(dir_.Read("out/x"), "a file");
+  EXPECT_EQ(dir_.Read("out/dup.txt"), "second");
+  EXPECT_EQ(outcome_.filesWritten, 153u);
+  EXPECT_EQ(outcome_.failed,
+            (std::vector<std::string>{Destination() + "x\\y", Destination() + "bad.txt"}));
+  EXPECT_EQ(OutTree().size(), 3u + 150u + 2u);  // no temporary left
+}
+
 TEST_P(Extraction, DataShorterThanItsRecordedSizeIsNotWritten) {
   dir_.Write("out/short.txt", "previous");
   ZipEntrySpec shortEntry{"short.txt", "abc"};

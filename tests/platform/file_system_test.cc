@@ -275,3 +275,24 @@ TEST(OutputFile, ALargeFileWrittenInPiecesReadsBackWhole) {
   ASSERT_TRUE(ReadWholeFile(dir.WinPath("big").c_str(), &contents));
   EXPECT_TRUE(contents == data);
 }
+
+// Flushed as a group, each file answers for itself: one that cannot be
+// flushed fails alone.
+TEST(OutputFile, AGroupFlushesEachFileAndFailsOnlyTheBrokenOne) {
+  TempDir dir;
+  OutputFile files[3];
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(CreateNewOutputFile(dir.WinPath("f" + std::to_string(i)).c_str(), &files[i]));
+    ASSERT_TRUE(WriteOutputFile(&files[i], "data", 4));
+  }
+  OutputFile broken = files[1];
+  ASSERT_TRUE(CloseOutputFile(&broken));
+  OutputFile* group[3] = {&files[0], &files[1], &files[2]};
+  bool flushed[3] = {};
+  FlushOutputFiles(group, 3, flushed);
+  EXPECT_TRUE(flushed[0]);
+  EXPECT_FALSE(flushed[1]);
+  EXPECT_TRUE(flushed[2]);
+  EXPECT_TRUE(CloseOutputFile(&files[0]));
+  EXPECT_TRUE(CloseOutputFile(&files[2]));
+}

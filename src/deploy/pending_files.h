@@ -1,0 +1,56 @@
+// Extracted files written under temporary names and waiting for their flush
+// and their move over the target.
+#ifndef LAUNCHER_DEPLOY_PENDING_FILES_H
+#define LAUNCHER_DEPLOY_PENDING_FILES_H
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+
+struct ExtractionOutcome;
+
+// A file whose data is written but which is not yet in place.
+struct WrittenFile {
+  OutputFile file;
+  std::string temporary;
+  std::string target;
+  uint32_t dosDate = 0;
+  bool stamped = false;  // its times went through its handle
+  bool flushed = false;
+  bool failed = false;  // not written: only reported
+};
+
+// Where the system flushes a group of files for about the price of one, the
+// extraction writes a group before it flushes: every file is still flushed
+// before it is closed and closed before it is moved, and files are moved in
+// the order of their entries. A group of one keeps the order of flush, close,
+// CRC check and move that a single file has.
+class PendingFiles {
+ public:
+  explicit PendingFiles(ExtractionOutcome* outcome);
+
+  // A file whose data is all written, still open.
+  void add(WrittenFile written) { files_.push_back(std::move(written)); }
+  bool full() const { return files_.size() >= capacity_; }
+  // Closes and deletes the file added last (its CRC check failed).
+  void discardLast();
+  // A file that was not written: reported in its turn among the others.
+  void fail(const std::string& target);
+
+  // Flushes and closes every file not yet flushed.
+  void flush();
+  // Flushes what is left, moves each flushed file over its target
+  // (stamping it by its path when its handle could not) and deletes the
+  // others, counting each into the outcome; the group is then empty.
+  void complete();
+
+ private:
+  ExtractionOutcome* outcome_;
+  size_t capacity_;
+  std::vector<WrittenFile> files_;
+};
+
+#endif
