@@ -1,59 +1,56 @@
 #include "deploy/pending_files.h"
 
-#include <memory>
-
 #include "deploy/zip_extraction.h"
 
 PendingFiles::PendingFiles(ExtractionOutcome* outcome)
-    : outcome_(outcome), capacity_(OutputFlushGroupSize()) {
-  files_.reserve(capacity_);
-}
+    : outcome_(outcome),
+      files_(OutputFlushGroupSize()),
+      group_(files_.size()),
+      flushed_(new bool[files_.size()]()) {}
 
 void PendingFiles::flush() {
-  std::vector<OutputFile*> open;
-  std::vector<size_t> indexes;
-  for (size_t i = 0; i < files_.size(); ++i) {
-    if (files_[i].file.handle == -1 || files_[i].flushed) continue;
-    open.push_back(&files_[i].file);
-    indexes.push_back(i);
-  }
-  if (open.empty()) return;
-  std::unique_ptr<bool[]> flushed(new bool[open.size()]());
+  // The files still open, in order; the same walk below takes their results.
+  size_t open = 0;
+  for (size_t i = 0; i < count_; ++i)
+    if (files_[i].file.handle != -1 && !files_[i].flushed) group_[open++] = &files_[i].file;
+  if (open == 0) return;
   // Every file goes to the disk before it is closed. Only a benchmark build
   // leaves this out, to show what the flush costs.
 #ifndef LAUNCHER_BENCH_NO_FLUSH
-  FlushOutputFiles(open.data(), open.size(), flushed.get());
+  FlushOutputFiles(group_.data(), open, flushed_.get());
 #else
-  for (size_t k = 0; k < open.size(); ++k) flushed[k] = true;
+  for (size_t k = 0; k < open; ++k) flushed_[k] = true;
 #endif
-  for (size_t k = 0; k < open.size(); ++k) {
-    WrittenFile& written = files_[indexes[k]];
-    written.flushed = flushed[k];
+  size_t k = 0;
+  for (size_t i = 0; i < count_ && k < open; ++i) {
+    WrittenFile& written = files_[i];
+    if (&written.file != group_[k]) continue;
+    written.flushed = flushed_[k++];
     if (!CloseOutputFile(&written.file)) written.flushed = false;
   }
 }
 
 void PendingFiles::discardLast() {
-  WrittenFile& last = files_.back();
+  WrittenFile& last = files_[--count_];
   if (last.file.handle != -1) CloseOutputFile(&last.file);
   DeleteFileAt(last.temporary.c_str());
-  files_.pop_back();
 }
 
 void PendingFiles::fail(const std::string& target) {
   WrittenFile failed;
   failed.target = target;
   failed.failed = true;
-  files_.push_back(std::move(failed));
+  files_[count_++] = std::move(failed);
 }
 
 void PendingFiles::complete() {
   flush();
-  for (const WrittenFile& written : files_) {
+  for (size_t i = 0; i < count_; ++i) {
+    const WrittenFile& written = files_[i];
     if (written.failed) {
       outcome_->failed.push_back(written.target);
     } else if (written.flushed &&
-        ReplaceFileWith(written.temporary.c_str(), written.target.c_str())) {
+               ReplaceFileWith(written.temporary.c_str(), written.target.c_str())) {
       if (!written.stamped) SetFileTimesFromDos(written.target, written.dosDate);
       ++outcome_->filesWritten;
     } else {
@@ -61,5 +58,5 @@ void PendingFiles::complete() {
       outcome_->failed.push_back(written.target);
     }
   }
-  files_.clear();
+  count_ = 0;
 }

@@ -4,6 +4,7 @@
 #define LAUNCHER_DEPLOY_PENDING_FILES_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,8 +34,8 @@ class PendingFiles {
   explicit PendingFiles(ExtractionOutcome* outcome);
 
   // A file whose data is all written, still open.
-  void add(WrittenFile written) { files_.push_back(std::move(written)); }
-  bool full() const { return files_.size() >= capacity_; }
+  void add(WrittenFile written) { files_[count_++] = std::move(written); }
+  bool full() const { return count_ >= files_.size(); }
   // Closes and deletes the file added last (its CRC check failed).
   void discardLast();
   // A file that was not written: reported in its turn among the others.
@@ -49,8 +50,11 @@ class PendingFiles {
 
  private:
   ExtractionOutcome* outcome_;
-  size_t capacity_;
+  // A group's slots, made once: files_[0, count_) are taken.
   std::vector<WrittenFile> files_;
+  size_t count_ = 0;
+  std::vector<OutputFile*> group_;
+  std::unique_ptr<bool[]> flushed_;
 };
 
 #endif
