@@ -2,11 +2,11 @@
 #ifndef DEPLOY_OWNZIP_ARCHIVE_H_
 #define DEPLOY_OWNZIP_ARCHIVE_H_
 
-#include <zlib.h>
-
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "deploy/ownzip/raw_inflate.h"
 #include "deploy/ownzip/zip_file.h"
 
 namespace ownzip {
@@ -41,7 +41,7 @@ struct EntryBuffers {
   unsigned long comment_size = 0;
 };
 
-// Compressed bytes are fed to inflate from a fixed buffer of this size, read in chunks
+// Compressed bytes are fed to the decoder from a fixed buffer of this size, read in chunks
 // of this size (the chunking decides which read call reports a truncation, so it is
 // kept equal to minizip's).
 constexpr unsigned kInputChunk = 16384;
@@ -56,10 +56,12 @@ struct EntryStream {
   std::uint64_t next_read_offset = 0;  // of the next chunk, before byte_before
   unsigned long crc = 0;
   unsigned long expected_crc = 0;
-  // Allocated on first use and kept for the following entries.
-  bool inflate_ready = false;
-  z_stream zs{};
+  // The compressed bytes of the current chunk not yet decoded.
+  const unsigned char* next_in = nullptr;
+  std::size_t avail_in = 0;
   unsigned char input[kInputChunk];
+  // Made with the stream and reset for each entry.
+  RawInflate inflater;
 };
 
 struct Archive {

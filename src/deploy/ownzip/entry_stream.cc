@@ -2,8 +2,11 @@
 //
 // Compressed bytes go through one fixed input buffer, so memory stays flat whatever
 // the entry size. Chunk size, the output limit per call and the inflate calls follow
-// minizip 1.1 step for step: which call returns how many bytes, and which call reports
-// a damaged or truncated entry, then agree between the two readers.
+// minizip 1.1 step for step (our decoder stops and fails where zlib's inflate does):
+// which call returns how many bytes, and which call reports a damaged or truncated
+// entry, then agree between the two readers.
+#include <zlib.h>
+
 #include <climits>
 #include <cstring>
 #include <new>
@@ -79,19 +82,9 @@ int open_entry(Archive& a) {
   }
   EntryStream& s = *a.stream;
   s.deflated = c.compression_method == kDeflated;
-  if (s.deflated) {
-    int zerr = Z_OK;
-    if (s.inflate_ready) {
-      zerr = inflateReset(&s.zs);
-    } else {
-      s.zs = z_stream{};
-      zerr = inflateInit2(&s.zs, -MAX_WBITS);  // raw deflate, no zlib header
-      s.inflate_ready = zerr == Z_OK;
-    }
-    if (zerr != Z_OK) return zerr;
-  }
-  s.zs.next_in = nullptr;
-  s.zs.avail_in = 0;
+  if (s.deflated) s.inflater.Reset();
+  s.next_in = nullptr;
+  s.avail_in = 0;
   s.ended_short = false;
   s.crc = 0;
   s.expected_crc = c.crc;
@@ -108,15 +101,14 @@ int read_entry(Archive& a, unsigned char* buf, unsigned len) {
   // The count is returned as an int; larger requests are simply served in part.
   if (len > static_cast<unsigned>(INT_MAX)) len = static_cast<unsigned>(INT_MAX);
   EntryStream& s = *a.stream;
-  z_stream& zs = s.zs;
-  zs.next_out = buf;
-  zs.avail_out = len;
-  if (len > s.rest_uncompressed) zs.avail_out = static_cast<unsigned>(s.rest_uncompressed);
+  unsigned char* out = buf;
+  std::size_t room = len;
+  if (len > s.rest_uncompressed) room = static_cast<std::size_t>(s.rest_uncompressed);
 
   unsigned delivered = 0;
-  int err = Z_OK;
-  while (zs.avail_out > 0) {
-    if (zs.avail_in == 0 && s.rest_compressed > 0) {
+  int err = RawInflate::kOk;
+  while (room > 0) {
+    if (s.avail_in == 0 && s.rest_compressed > 0) {
       unsigned chunk = kInputChunk;
       if (s.rest_compressed < chunk) chunk = static_cast<unsigned>(s.rest_compressed);
       ZipFile& f = a.data_stream();
@@ -124,39 +116,35 @@ int read_entry(Archive& a, unsigned char* buf, unsigned len) {
       if (f.read(s.input, chunk) != chunk) return UNZ_ERRNO;
       s.next_read_offset += chunk;
       s.rest_compressed -= chunk;
-      zs.next_in = s.input;
-      zs.avail_in = chunk;
+      s.next_in = s.input;
+      s.avail_in = chunk;
     }
 
+    unsigned char* before = out;
     if (!s.deflated) {
-      if (zs.avail_in == 0 && s.rest_compressed == 0) {
+      if (s.avail_in == 0 && s.rest_compressed == 0) {
         return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
       }
-      unsigned n = zs.avail_out < zs.avail_in ? zs.avail_out : zs.avail_in;
-      std::memcpy(zs.next_out, zs.next_in, n);
-      s.crc = crc32(s.crc, zs.next_out, n);
-      s.rest_uncompressed -= n;
-      zs.avail_in -= n;
-      zs.avail_out -= n;
-      zs.next_out += n;
-      zs.next_in += n;
-      delivered += n;
+      std::size_t n = room < s.avail_in ? room : s.avail_in;
+      std::memcpy(out, s.next_in, n);
+      s.avail_in -= n;
+      s.next_in += n;
+      out += n;
+      room -= n;
     } else {
-      unsigned char* before = zs.next_out;
-      unsigned room = zs.avail_out;
-      err = inflate(&zs, Z_SYNC_FLUSH);
-      if (err >= 0 && zs.msg != nullptr) err = Z_DATA_ERROR;
-      unsigned produced = room - zs.avail_out;
-      s.crc = crc32(s.crc, before, produced);
-      s.rest_uncompressed -= produced;
-      delivered += produced;
-      if (err == Z_STREAM_END) {
-        return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
-      }
-      if (err != Z_OK) break;
+      err = s.inflater.Inflate(&s.next_in, &s.avail_in, &out, &room);
     }
+    unsigned produced = static_cast<unsigned>(out - before);
+    s.crc = crc32(s.crc, before, produced);
+    s.rest_uncompressed -= produced;
+    delivered += produced;
+    if (err == RawInflate::kStreamEnd) {
+      return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
+    }
+    if (err != RawInflate::kOk) break;
   }
-  if (err == Z_OK) return static_cast<int>(delivered);
+  // The decoder's errors are zlib's codes (Z_DATA_ERROR, Z_BUF_ERROR).
+  if (err == RawInflate::kOk) return static_cast<int>(delivered);
   return err;
 }
 
@@ -172,7 +160,6 @@ int close_entry(Archive& a) {
 
 void free_entry_stream(Archive& a) {
   if (a.stream == nullptr) return;
-  if (a.stream->inflate_ready) inflateEnd(&a.stream->zs);
   delete a.stream;
   a.stream = nullptr;
 }
