@@ -1,6 +1,7 @@
 // The zip reading the extraction needs, as a table of the seven unzip
-// functions, so that the same extraction runs over either reader: the
-// system's minizip (native builds) or our own (every build).
+// functions, so that the same extraction runs over either reader: our own
+// (every build, and the one the launcher uses) or the system's minizip
+// (native builds, to compare against).
 #ifndef LAUNCHER_DEPLOY_ZIP_READER_H
 #define LAUNCHER_DEPLOY_ZIP_READER_H
 
@@ -37,11 +38,11 @@ struct ZipReader {
   int (*close)(void* archive);
 };
 
-// Our own reader over zlib; null when it is not part of this build.
+// Our own reader (zlib only for its CRC); null when it is not part of this build.
 const ZipReader* OwnZipReader();
 // The system's minizip; null where none exists (the Windows builds).
 const ZipReader* MinizipReader();
-// The reader the launcher uses: minizip where there is one, else ours.
+// The reader the launcher uses: ours, on every platform.
 const ZipReader* DefaultZipReader();
 
 #endif

@@ -45,4 +45,5 @@ static_assert(UNZ_OK == kZipOk && UNZ_END_OF_LIST_OF_FILE == kZipEndOfList,
 }  // namespace
 
 const ZipReader* MinizipReader() { return &kMinizipReader; }
-const ZipReader* DefaultZipReader() { return &kMinizipReader; }
+// The launcher reads with the reader the Windows builds ship; minizip stays for comparing.
+const ZipReader* DefaultZipReader() { return OwnZipReader(); }
