@@ -29,4 +29,8 @@ inline uint32_t AttributesOfMode(mode_t mode) {
   return attributes;
 }
 
+// Writes out what was gathered for `file` (see WriteOnce); false when some
+// of its bytes, now or before, could not be written.
+bool SendGatheredWrites(OutputFile* file);
+
 #endif

@@ -173,6 +173,11 @@ struct OutputFile {
   // write them (POSIX starts writeback while a large file is still coming).
   uint64_t written = 0;
   uint64_t writebackFrom = 0;
+  // POSIX gathers the small writes of a file made by CreateNewOutputFile;
+  // once gathered bytes could not be written, no later call on the file
+  // succeeds.
+  bool gathers = false;
+  bool lost = false;
 };
 
 // Creates a new file for writing (CREATE_NEW): false when anything of that

@@ -80,6 +80,8 @@ bool SetFileTimesFromDosStamp(const char* path, uint32_t dosDateTime) {
 }
 
 bool StampOutputFileFromDos(OutputFile* file, uint32_t dosDateTime) {
+  // A write after the stamp would move the last-write time again.
+  if (!SendGatheredWrites(file)) return false;
   StampDescriptor(static_cast<int>(file->handle), dosDateTime);
   return true;
 }

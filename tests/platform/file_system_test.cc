@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -296,3 +297,18 @@ TEST(OutputFile, AGroupFlushesEachFileAndFailsOnlyTheBrokenOne) {
   EXPECT_TRUE(CloseOutputFile(&files[0]));
   EXPECT_TRUE(CloseOutputFile(&files[2]));
 }
+
+#ifndef _WIN32
+// Small writes are gathered before they reach the system: bytes that then
+// cannot be written fail the file's flush and close, never pass as written.
+TEST(OutputFile, GatheredBytesThatCannotBeWrittenFailTheFlushAndTheClose) {
+  OutputFile full;
+  full.handle = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full.handle, 0);
+  full.gathers = true;
+  EXPECT_TRUE(WriteOutputFile(&full, "data", 4));  // only gathered so far
+  EXPECT_FALSE(FlushOutputFile(&full));
+  EXPECT_FALSE(WriteOutputFile(&full, "more", 4));
+  EXPECT_FALSE(CloseOutputFile(&full));
+}
+#endif
