@@ -10,6 +10,7 @@
 
 #include "deploy/ownzip/raw_inflate.h"
 #include "gtest/gtest.h"
+#include "support/zip_builder.h"
 
 namespace {
 
@@ -87,20 +88,6 @@ Trace Ours(RawInflate& d, const Bytes& stream, std::size_t in_step, std::size_t 
                });
 }
 
-Bytes Deflate(const Bytes& data, int level, int strategy) {
-  z_stream zs{};
-  deflateInit2(&zs, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
-  Bytes out(deflateBound(&zs, data.size()) + 64, '\0');
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = static_cast<unsigned>(data.size());
-  zs.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  zs.avail_out = static_cast<unsigned>(out.size());
-  deflate(&zs, Z_FINISH);
-  out.resize(zs.total_out);
-  deflateEnd(&zs);
-  return out;
-}
-
 // Text, noise and runs: every kind of block and match zlib writes.
 Bytes Sample(std::size_t size) {
   Bytes s;
@@ -148,7 +135,7 @@ TEST_F(RawInflateTest, DecodesWhatZlibWritesAtEveryLevelAndStrategy) {
   const int strategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED};
   for (int level : {0, 1, 6, 9}) {
     for (int strategy : strategies) {
-      Bytes stream = Deflate(data, level, strategy);
+      Bytes stream = DeflateRaw(data, level, strategy);
       Trace t = Ours(*decoder_, stream, 16384, 8192);
       ASSERT_EQ(t.out, data) << level << " " << strategy;
       ExpectLikeZlib(stream, true, 16384, 8192);
@@ -159,15 +146,15 @@ TEST_F(RawInflateTest, DecodesWhatZlibWritesAtEveryLevelAndStrategy) {
 TEST_F(RawInflateTest, StopsWhereZlibStopsForAnySplitOfInputAndOutput) {
   const Bytes data = Sample(70000);
   for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED}) {
-    Bytes stream = Deflate(data, 6, strategy) + "trailing bytes";
+    Bytes stream = DeflateRaw(data, 6, strategy) + "trailing bytes";
     ExpectLikeZlib(stream, true, 1, 8192);
     ExpectLikeZlib(stream, true, 16384, 1);
     ExpectLikeZlib(stream, true, 7, 259);
     ExpectLikeZlib(stream, true, 1, 1);
   }
-  ExpectLikeZlib(Deflate(data, 0, Z_DEFAULT_STRATEGY), true, 3, 5);
+  ExpectLikeZlib(DeflateRaw(data, 0, Z_DEFAULT_STRATEGY), true, 3, 5);
   // Truncated anywhere: both wait for more input and then report no progress.
-  Bytes stream = Deflate(data, 9, Z_DEFAULT_STRATEGY);
+  Bytes stream = DeflateRaw(data, 9, Z_DEFAULT_STRATEGY);
   for (std::size_t cut : {std::size_t{1}, std::size_t{2}, stream.size() / 2, stream.size() - 1}) {
     ExpectLikeZlib(stream.substr(0, cut), true, 4096, 8192);
   }
@@ -367,7 +354,7 @@ TEST_F(RawInflateTest, FailsOnEveryCallAfterAnError) {
   std::size_t room = sizeof out;
   EXPECT_EQ(decoder_->Inflate(&in, &avail, &o, &room), Z_DATA_ERROR);
   decoder_->Reset();  // and a reset makes it whole again
-  EXPECT_EQ(Ours(*decoder_, Deflate("abc", 6, Z_DEFAULT_STRATEGY), 1, 1).out, "abc");
+  EXPECT_EQ(Ours(*decoder_, DeflateRaw("abc", 6, Z_DEFAULT_STRATEGY), 1, 1).out, "abc");
 }
 
 }  // namespace

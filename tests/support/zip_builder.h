@@ -54,9 +54,10 @@ inline void AppendLittleEndian(std::string& out,
   }
 }
 
-inline std::string DeflateRaw(const std::string& data) {
+inline std::string DeflateRaw(const std::string& data, int level = 6,
+                              int strategy = Z_DEFAULT_STRATEGY) {
   z_stream stream{};
-  deflateInit2(&stream, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
   std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   stream.avail_in = static_cast<uInt>(data.size());
