@@ -7,9 +7,9 @@
 // unused whole bytes back when it leaves), so the input consumed by every call, and the
 // end of the stream, fall where zlib's fall.
 //
-// On a damaged stream the error may be found at another point than zlib finds it, so the
-// bytes handed out before the error can differ from zlib's; the call that finds it, and
-// every later one, fails.
+// A damaged stream fails on the call where zlib's inflate fails, and every later call
+// fails too. The bytes handed out before the error are zlib's as far as tested, but
+// callers must not rely on them: only the error is promised.
 #include "deploy/ownzip/raw_inflate.h"
 
 #include <cstring>
@@ -406,11 +406,7 @@ void RawInflate::FastLoop(Cursor& c) {
     if (e & (kEntryEndOfBlock | kEntryInvalid)) {
       bits >>= drop;
       count -= drop;
-      if (e & kEntryInvalid) {
-        mode_ = Mode::kBad;
-        return;
-      }
-      mode_ = Mode::kBlockHeader;
+      mode_ = (e & kEntryInvalid) ? Mode::kBad : Mode::kBlockHeader;
       break;
     }
     unsigned length = EntryAmount(e, bits);
@@ -420,7 +416,7 @@ void RawInflate::FastLoop(Cursor& c) {
     e = Resolve(dist, kDistTableBits, bits);
     if (e & kEntryInvalid) {
       mode_ = Mode::kBad;
-      return;
+      break;
     }
     unsigned distance = EntryAmount(e, bits);
     drop = EntryDropBits(e);
@@ -428,7 +424,7 @@ void RawInflate::FastLoop(Cursor& c) {
     count -= drop;
     if (distance > static_cast<std::size_t>(out - history_begin)) {
       mode_ = Mode::kBad;
-      return;
+      break;
     }
     std::size_t room = static_cast<std::size_t>(out_end - out);
     if (length > room) {
