@@ -1,5 +1,4 @@
 #include "deploy/zip_reader.h"
 
-// No minizip exists for the Windows builds: they read with our own.
+// No minizip exists for the Windows builds.
 const ZipReader* MinizipReader() { return nullptr; }
-const ZipReader* DefaultZipReader() { return OwnZipReader(); }

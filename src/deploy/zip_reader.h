@@ -38,7 +38,7 @@ struct ZipReader {
   int (*close)(void* archive);
 };
 
-// Our own reader (zlib only for its CRC); null when it is not part of this build.
+// Our own reader (zlib only for its CRC).
 const ZipReader* OwnZipReader();
 // The system's minizip; null where none exists (the Windows builds).
 const ZipReader* MinizipReader();

@@ -45,5 +45,3 @@ static_assert(UNZ_OK == kZipOk && UNZ_END_OF_LIST_OF_FILE == kZipEndOfList,
 }  // namespace
 
 const ZipReader* MinizipReader() { return &kMinizipReader; }
-// The launcher reads with the reader the Windows builds ship; minizip stays for comparing.
-const ZipReader* DefaultZipReader() { return OwnZipReader(); }

@@ -1,7 +1,5 @@
 #include "deploy/zip_reader.h"
 
-#ifdef LAUNCHER_HAVE_OWNZIP
-
 #include <string>
 
 #include "deploy/ownzip/ownzip.h"
@@ -45,9 +43,4 @@ const ZipReader kOwnZipReader = {
 }  // namespace
 
 const ZipReader* OwnZipReader() { return &kOwnZipReader; }
-
-#else
-
-const ZipReader* OwnZipReader() { return nullptr; }
-
-#endif
+const ZipReader* DefaultZipReader() { return &kOwnZipReader; }

@@ -260,8 +260,9 @@ bool FlushOutputFile(OutputFile* file) {
 
 // Every fsync ends in a flush of the disk's cache, the bulk of its cost for a
 // small file; one syncfs per file system flushes a whole group of files with
-// one. syncfs reports a write error of any file since the last call (Linux
-// 5.8 on), so a failure counts against the whole group.
+// one. syncfs fails on a write error of any file there since the last call
+// (Linux 5.8 on); each file of the group is then flushed on its own, so the
+// error falls on the files it belongs to.
 size_t OutputFlushGroupSize() { return 64; }
 
 void FlushOutputFiles(OutputFile* const files[], size_t count, bool flushed[]) {
