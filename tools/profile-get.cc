@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "platform/system.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -142,6 +143,7 @@ int AnswerBatch(const char* queries) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictLibrarySearch();
   bool asInteger = false;
   const char* defaultValue = nullptr;
   const char* batch = nullptr;

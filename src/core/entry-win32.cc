@@ -3,8 +3,10 @@
 
 #include "core/command_tail.h"
 #include "core/main_sequence.h"
+#include "platform/system.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  RestrictLibrarySearch();
   // The tail is taken from the raw command line rather than the runtime's
   // lpCmdLine, so that it follows the ANSI lead bytes exactly.
   RunLauncher(SkipProgramName(GetCommandLineA()));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/library_entry.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ struct JobFunctions {
 JobFunctions jobFunctions;
 
 bool LoadJobFunctions() {
-  jobFunctions.library = LoadLibraryA("Kernel32.DLL");
+  jobFunctions.library = LoadSystemLibrary("Kernel32.DLL");
   if (jobFunctions.library == nullptr) return false;
   jobFunctions.create = LookUp<CreateJobObjectEntry>(jobFunctions.library, "CreateJobObjectA");
   jobFunctions.assign =

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/library_entry.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ bool Module32NextForward(void*, SystemHandle snapshot, ToolHelpModuleEntry* entr
 }
 
 SystemHandle LoadProcessStatus(void*, ProcessStatusFunctions* functions) {
-  HMODULE library = LoadLibraryA("PSAPI.DLL");
+  HMODULE library = LoadSystemLibrary("PSAPI.DLL");
   if (library == nullptr) return 0;
   enumProcessesEntry = LookUp<EnumProcessesEntry>(library, "EnumProcesses");
   enumProcessModulesEntry = LookUp<EnumProcessModulesEntry>(library, "EnumProcessModules");
@@ -112,7 +113,7 @@ SystemHandle LoadProcessStatus(void*, ProcessStatusFunctions* functions) {
 }
 
 SystemHandle LoadToolHelp(void*, ToolHelpFunctions* functions) {
-  HMODULE library = LoadLibraryA("Kernel32.DLL");
+  HMODULE library = LoadSystemLibrary("Kernel32.DLL");
   if (library == nullptr) return 0;
   createSnapshotEntry = LookUp<CreateSnapshotEntry>(library, "CreateToolhelp32Snapshot");
   process32FirstEntry = LookUp<ProcessWalkEntry>(library, "Process32First");

@@ -52,3 +52,5 @@ const char* GetEnvironmentValue(const char* name) {
   drivePaths.push_back(drive);
   return drivePaths.back().c_str();
 }
+
+void RestrictLibrarySearch() {}

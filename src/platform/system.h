@@ -46,6 +46,18 @@ enum class NamedMutexResult { kCreated, kAlreadyExists, kFailed };
 // Windows object names are.
 NamedMutexResult CreateNamedMutex(const char* name);
 
+// --- Library search ----------------------------------------------------------
+
+// Drops the application's directory and the current directory from the
+// places the loader searches for libraries loaded later, as far as the
+// running system allows: only the system directory where
+// SetDefaultDllDirectories exists (Windows 8, and Vista and 7 with
+// KB2533623), else the current directory goes (SetDllDirectoryA(""), XP SP1
+// and later); both are looked up, never imported. Every program we ship calls
+// it first: they run with administrator rights from folders anyone may write
+// to. Nothing to do on POSIX systems.
+void RestrictLibrarySearch();
+
 // --- Environment -------------------------------------------------------------
 
 // A variable of the launcher's own environment as the runtime sees it (getenv),

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "launcher-check/check.h"
+#include "platform/system.h"
 #include "resources/version.h"
 
 namespace {
@@ -30,6 +31,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictLibrarySearch();
   CheckRequest request;
   bool haveTarget = false;
   for (int i = 1; i < argc; ++i) {

@@ -1,0 +1,31 @@
+#include "platform/system_library.h"
+
+#include <cstring>
+
+#include "platform/library_entry.h"
+#include "platform/system.h"
+
+HMODULE LoadSystemLibrary(const char* fileName) {
+  char path[MAX_PATH + 1];
+  const UINT length = GetSystemDirectoryA(path, sizeof(path));
+  const size_t nameLength = std::strlen(fileName);
+  if (length == 0 || length + 1 + nameLength >= sizeof(path)) return nullptr;
+  path[length] = '\\';
+  std::memcpy(path + length + 1, fileName, nameLength + 1);
+  return LoadLibraryA(path);
+}
+
+void RestrictLibrarySearch() {
+  // kernel32 is mapped into every process before its first instruction, so
+  // asking for its handle loads nothing.
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return;
+  using SetDefaultDllDirectoriesEntry = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryEntry = BOOL(WINAPI*)(LPCSTR);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  const auto setDefault =
+      LookUp<SetDefaultDllDirectoriesEntry>(kernel, "SetDefaultDllDirectories");
+  if (setDefault != nullptr && setDefault(kSearchSystem32)) return;
+  const auto setDirectory = LookUp<SetDllDirectoryEntry>(kernel, "SetDllDirectoryA");
+  if (setDirectory != nullptr) setDirectory("");
+}
