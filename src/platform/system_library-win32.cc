@@ -12,7 +12,9 @@ HMODULE LoadSystemLibrary(const char* fileName) {
   if (length == 0 || length + 1 + nameLength >= sizeof(path)) return nullptr;
   path[length] = '\\';
   std::memcpy(path + length + 1, fileName, nameLength + 1);
-  return LoadLibraryA(path);
+  // The libraries it imports in turn are then looked for in its own folder,
+  // the system's, rather than beside the launcher.
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void RestrictLibrarySearch() {

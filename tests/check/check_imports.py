@@ -35,6 +35,14 @@ HANDLED_STUBS = {
     "CreateSemaphoreW", "GetModuleHandleW", "LoadLibraryW",
 }
 
+# The only DLLs a shipped program may import. The loader looks for any other
+# one beside the program first (unless the system lists it as a known DLL),
+# and the launcher runs with administrator rights from folders anyone may
+# write to. KERNEL32 is mapped into every process before its first
+# instruction; the C runtime cannot be avoided (a known DLL from Windows 7
+# on; on XP and before it is looked for beside the program).
+IMPORTABLE_DLLS = {"KERNEL32.DLL", "MSVCRT.DLL"}
+
 # Highest subsystem and OS version each build may ask for: 4.0 is what
 # Windows 95 and NT 4.0 load, 5.2 what XP x64 / Server 2003 x64 load.
 MAX_VERSION = {"i686": (4, 0), "x64": (5, 2)}
@@ -133,6 +141,10 @@ def check(table, arch, path, kind):
     count = 0
     for dll, function in image.imports():
         count += 1
+        if dll.upper() not in IMPORTABLE_DLLS:
+            problems.append("%s!%s: %s may be looked for beside the program: load it at run time "
+                            "from the system directory" % (dll, function, dll))
+            continue
         if function is None:
             problems.append("%s imports by ordinal: not checkable" % dll)
             continue

@@ -52,7 +52,8 @@ std::vector<std::string> ChangedEnvironment(const EnvChanges& changes) {
 }
 
 long long Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                const std::string& cwd, const std::string& outputFile = "") {
+                const std::string& cwd, const std::string& outputFile = "",
+                const std::string& errorFile = "") {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -64,6 +65,9 @@ long long Spawn(const std::vector<std::string>& argv, const std::vector<std::str
   if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   if (!outputFile.empty())
     posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (!errorFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid;
   int error = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), envp.data());
@@ -181,7 +185,8 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
     request << "cmd " << HexEncode(line) << "\n";
     std::string requestFile = dir_.Path("request-" + std::to_string(NowMs()) + ".txt");
     std::ofstream(requestFile, std::ios::binary) << request.str();
-    pid = Spawn({kWine, BuildProgram("spawn-driver"), requestFile}, WineEnvironment(), cwd);
+    pid = Spawn({kWine, BuildProgram("spawn-driver"), requestFile},
+                WineEnvironment(options.wineEnv), cwd, "", options.stderrFile);
   } else {
     std::vector<std::string> argv = {Path(launcherName_)};
     for (const std::string& argument : SplitArguments(options.tail.c_str()))

@@ -53,6 +53,10 @@ struct RunOptions {
   EnvChanges env;
   std::string cwd;        // host directory to start in; default: the package
   bool background = false;
+  // Under Wine: changes to Wine's own environment (WINEDEBUG,
+  // WINEDLLOVERRIDES), and a host file that gets what Wine writes to stderr.
+  EnvChanges wineEnv;
+  std::string stderrFile;
 };
 
 struct LaunchResult {
