@@ -232,6 +232,7 @@ TEST(RegistryScript, HugeCountsWithFewEntriesFinishFast) {
 
 // A rundll32.exe in the folder that SystemRoot names is never run: the
 // installer comes from the system directory, whatever the environment says.
+// A TEMP with blanks reaches the installer whole.
 TEST(RegistryScript, InstallerComesFromTheSystemDirectoryNotSystemRoot) {
   LauncherPackage package;
   const std::string key = "Software\\LocregRoot" + std::to_string(NowMs());
@@ -242,9 +243,11 @@ TEST(RegistryScript, InstallerComesFromTheSystemDirectoryNotSystemRoot) {
   fs::create_directories(package.Path("windows/System32"));
   package.InstallStandin("windows/System32/rundll32.exe");
   options.env.push_back({"SystemRoot", package.WinPath("windows")});
+  fs::create_directories(package.Path("my temp"));
+  options.env.push_back({"TEMP", UnderWine() ? package.WinPath("my temp") : package.Path("my temp")});
   EXPECT_EQ(package.Run(options).status, 1);
   EXPECT_TRUE(package.Records("windows/System32/rundll32.exe").empty());
-  EXPECT_TRUE(fs::is_empty(package.Path("temp")));
+  EXPECT_TRUE(fs::is_empty(package.Path("my temp")));
   const std::string log = package.dir().Read("pkg/run.log");
   if (UnderWine()) {
     const std::string values = RunWineCommand({"reg", "query", "HKCU\\" + key});
