@@ -1,7 +1,6 @@
 #include "registry/registry_script.h"
 
-#include <cstdio>
-#include <cstring>
+#include <string>
 #include <utility>
 
 #include "core/fixed_names.h"

@@ -665,7 +665,8 @@ void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
     r_.Line("    " + deletion.entry + " deletes the whole key " + deletion.key +
             ", with everything under it (no value name given)");
   if (!plan.scriptPathFits) {
-    r_.Warn("the script path in TEMP is longer than 260 characters: the launcher would end there");
+    r_.Warn("the script's path in its folder in TEMP would be longer than 260 characters: the "
+            "launcher would end there");
     return;
   }
   if (!plan.installerCommand.empty()) {
