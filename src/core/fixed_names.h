@@ -18,10 +18,10 @@ inline constexpr char kSetupConfigName[] = "Velquist.ini";
 inline constexpr char kSetupConfigBackupName[] = "Velquist.bak";
 inline constexpr char kSetupConfigLanguagePattern[] = "Velquist.%04x";
 
-// The installer script written into TEMP, and the program that installs it,
-// below the Windows directory.
+// The installer script written into a folder of its own in TEMP, and the
+// program in the system directory that installs it.
 inline constexpr char kRegistryScriptName[] = "AddDel.inf";
-inline constexpr char kInstallerRunner[] = "\\System32\\rundll32.exe";
+inline constexpr char kInstallerRunner[] = "rundll32.exe";
 
 // The helper process that setup leaves running, in the buffer of 100 bytes
 // that it is handed over in, zero-filled after the name.

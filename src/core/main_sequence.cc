@@ -66,7 +66,8 @@ void RunLauncher(const char* commandTail) {
               IsSwitchOn(settings.SLEEP) ? PauseAfterSetup(settings.SLEEPTIME) : PauseOutcome());
   const RegistryStepOutcome registry = ApplyRegistryScript(paths.iniPath);
   ReportRegistry(report, registry);
-  if (registry.result == RegistryScriptOutcome::kScriptNotWritten) {
+  if (registry.result == RegistryScriptOutcome::kScriptNotWritten ||
+      registry.result == RegistryScriptOutcome::kNoPrivateFolder) {
     // The later steps are skipped, but the package's own configuration file
     // is put back: left as the backup, it would disable every later swap.
     ReportRestore(report, swap.configSwapped ? RestoreLanguageConfig(swap) : RestoreOutcome());

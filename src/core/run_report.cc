@@ -64,16 +64,6 @@ void ReportExtraction(const RunReport& report, const char* step, const Extractio
         outcome.endedEarly ? "; an entry's data could not be read, the rest was left" : ""});
 }
 
-const char* RegistryResultText(RegistryScriptOutcome result) {
-  switch (result) {
-    case RegistryScriptOutcome::kSkipped: return "nothing to do (TEMP unset, or ADDREG and DELREG 0)";
-    case RegistryScriptOutcome::kInstallerRun: return "script installed and deleted";
-    case RegistryScriptOutcome::kInstallerNotStarted: return "installer not started; script deleted";
-    case RegistryScriptOutcome::kScriptNotWritten: return "script not written: the launcher ends here";
-  }
-  return "";
-}
-
 }  // namespace
 
 void StartRunReport(const PathTable& paths, const LauncherSettings& settings,
@@ -179,9 +169,36 @@ void ReportPause(const RunReport& report, const PauseOutcome& outcome) {
 }
 
 void ReportRegistry(const RunReport& report, const RegistryStepOutcome& outcome) {
-  for (const LeftOutEntry& entry : outcome.plan.script.leftOut)
-    Line(report, "registry", {entry.entry, " left out: ", entry.reason});
-  Line(report, "registry", {RegistryResultText(outcome.result)});
+  const char* step = "registry";
+  const RegistryScriptPlan& plan = outcome.plan;
+  for (const LeftOutEntry& entry : plan.script.leftOut)
+    Line(report, step, {entry.entry, " left out: ", entry.reason});
+  const char* folder = outcome.scriptPath.empty() || outcome.folderRemoved
+                           ? ""
+                           : "; its folder could not be removed";
+  switch (outcome.result) {
+    case RegistryScriptOutcome::kSkipped:
+      Line(report, step, {"nothing to do (TEMP unset, or ADDREG and DELREG 0)"});
+      return;
+    case RegistryScriptOutcome::kInstallerRun:
+      Line(report, step, {"script ", outcome.scriptPath, " installed by ", plan.installerProgram,
+                          " and deleted", folder});
+      return;
+    case RegistryScriptOutcome::kInstallerNotStarted:
+      Line(report, step, {"installer ",
+                          plan.installerProgram.empty() ? "unknown or its line too long"
+                                                        : plan.installerProgram,
+                          " not started; script ", outcome.scriptPath, " deleted", folder});
+      return;
+    case RegistryScriptOutcome::kNoPrivateFolder:
+      Line(report, step, {"no folder of our own could be made in ", plan.temp,
+                          ": script not written, the launcher ends here"});
+      return;
+    case RegistryScriptOutcome::kScriptNotWritten:
+      Line(report, step, {"script ", outcome.scriptPath.empty() ? plan.scriptPath : outcome.scriptPath,
+                          " not written: the launcher ends here", folder});
+      return;
+  }
 }
 
 void ReportHelperProcess(const RunReport& report, const HelperProcessOutcome& outcome) {

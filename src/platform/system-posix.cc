@@ -23,6 +23,11 @@ unsigned long GetLauncherModulePath(char* buffer, unsigned long size) {
   return static_cast<unsigned long>(drivePath.size());
 }
 
+bool GetSystemDirectoryPath(std::string* path) {
+  *path = "C:\\windows\\System32";
+  return true;
+}
+
 bool QueryOsVersion(OsVersion* version) {
   version->platformId = kPlatformWin32Nt;
   version->majorVersion = 6;

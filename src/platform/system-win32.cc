@@ -14,6 +14,14 @@ unsigned long GetLauncherModulePath(char* buffer, unsigned long size) {
   return length;
 }
 
+bool GetSystemDirectoryPath(std::string* path) {
+  char buffer[MAX_PATH + 1];
+  const UINT length = GetSystemDirectoryA(buffer, sizeof(buffer));
+  if (length == 0 || length >= sizeof(buffer)) return false;
+  path->assign(buffer, length);
+  return true;
+}
+
 bool QueryOsVersion(OsVersion* version) {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof(info);  // 148 bytes

@@ -5,6 +5,7 @@
 #define LAUNCHER_PLATFORM_SYSTEM_H
 
 #include <cstdint>
+#include <string>
 
 // --- Module path -------------------------------------------------------------
 
@@ -12,6 +13,16 @@
 // (D:\dir\Setup.exe), zero-terminated in `buffer`. Returns its length, or 0
 // when the path cannot be had or does not fit `size` bytes with its terminator.
 unsigned long GetLauncherModulePath(char* buffer, unsigned long size);
+
+// --- System directory ------------------------------------------------------
+
+// GetSystemDirectoryA: where the system's own programs and libraries are,
+// which the launcher takes from nowhere else (not from SystemRoot, which
+// whoever starts the launcher may set). False when it cannot be had or is
+// longer than 260 characters. On POSIX systems it is C:\windows\System32,
+// so that a test or the demo can put stand-ins there through
+// LAUNCHER_DRIVE_C.
+bool GetSystemDirectoryPath(std::string* path);
 
 // --- Version -----------------------------------------------------------------
 

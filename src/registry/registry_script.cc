@@ -1,12 +1,12 @@
 #include "registry/registry_script.h"
 
-#include <cstdio>
-#include <cstring>
+#include <string>
 #include <utility>
 
 #include "core/fixed_names.h"
 #include "core/path_buffer.h"
 #include "platform/file_system.h"
+#include "platform/private_directory.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/system.h"
@@ -16,6 +16,8 @@
 namespace {
 
 constexpr size_t kInstallerCommandSize = 1024;
+constexpr size_t kInstallerLineSize = 260;
+constexpr char kInstallerArguments[] = "DefaultInstall 132 ";
 
 // Appends the lines of `entries` to `script`.
 void AppendEntries(const std::vector<RegistryEntry>& entries, RegistryScript* script) {
@@ -52,64 +54,95 @@ RegistryScript ComposeRegistryScript(const char* iniPath, uint32_t addCount,
   return script;
 }
 
-bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPath,
+bool ComposeInstallerCommand(const std::string& program, const std::string& scriptPath,
                              std::string* command) {
   command->clear();
-  // Without SystemRoot the runner path would name a program in the root of
-  // the current drive, which is nobody's installer.
-  if (systemRoot == nullptr || *systemRoot == '\0') return false;
-  std::string runnerPath = std::string(systemRoot) + kInstallerRunner;
-  char line[kInstallerCommandSize];
-  int length = std::snprintf(line, sizeof(line),
-                             "%s setupapi,InstallHinfSection DefaultInstall 132 %s",
-                             runnerPath.c_str(), scriptPath.c_str());
-  if (runnerPath.size() >= kPathBufferSize || length <= 0 ||
-      static_cast<size_t>(length) >= sizeof(line))
-    return false;
-  command->assign(line, static_cast<size_t>(length));
+  if (program.empty()) return false;
+  const std::string arguments = std::string(kInstallerArguments) + scriptPath;
+  // The installer copies its part of the line into a buffer of 260
+  // characters: a longer one would be read as a shorter path, which could
+  // name another file.
+  if (arguments.size() >= kInstallerLineSize) return false;
+  std::string line = "\"" + program + "\" setupapi,InstallHinfSection " + arguments;
+  if (program.size() >= kPathBufferSize || line.size() >= kInstallerCommandSize) return false;
+  *command = std::move(line);
   return true;
 }
 
 RegistryScriptPlan PlanRegistryScript(const char* iniPath, const char* temp,
-                                      const char* systemRoot) {
+                                      const char* systemDirectory) {
   RegistryScriptPlan plan;
   // Without TEMP the configuration is not even read.
   if (temp == nullptr) return plan;
-  plan.scriptPath = std::string(temp) + "\\" + kRegistryScriptName;
-  plan.scriptPathFits = plan.scriptPath.size() < kPathBufferSize;
+  plan.temp = temp;
+  const std::string tail = std::string("\\") + kRegistryScriptName;
+  plan.scriptPath = plan.temp + "\\" + kFreshFolderShown + tail;
+  // The name the run picks has a fixed length: any one tells whether the
+  // paths will fit.
+  const std::string sample = plan.temp + "\\" + PrivateDirectoryName(0, 0, 0) + tail;
+  plan.scriptPathFits = sample.size() < kPathBufferSize;
   plan.addCount = ReadProfileInt(kSectionParams, "ADDREG", 0, iniPath);
   plan.deleteCount = ReadProfileInt(kSectionParams, "DELREG", 0, iniPath);
   plan.skip = RegistrySkip::kNothingListed;
   if (plan.addCount == 0 && plan.deleteCount == 0) return plan;
   plan.skip = RegistrySkip::kNone;
   plan.script = ComposeRegistryScript(iniPath, plan.addCount, plan.deleteCount);
-  ComposeInstallerCommand(systemRoot, plan.scriptPath, &plan.installerCommand);
+  std::string command;
+  if (systemDirectory != nullptr && *systemDirectory != '\0') {
+    const std::string program = std::string(systemDirectory) + "\\" + kInstallerRunner;
+    if (ComposeInstallerCommand(program, sample, &command)) {
+      plan.installerProgram = program;
+      ComposeInstallerCommand(program, plan.scriptPath, &plan.installerCommand);
+    }
+  }
   return plan;
 }
 
-RegistryScriptOutcome CarryOutRegistryScript(const RegistryScriptPlan& plan) {
-  if (plan.skip != RegistrySkip::kNone) return RegistryScriptOutcome::kSkipped;
-  if (!plan.scriptPathFits || !WriteNewTextFile(plan.scriptPath.c_str(), plan.script.text))
-    return RegistryScriptOutcome::kScriptNotWritten;
+void CarryOutRegistryScript(RegistryStepOutcome* outcome) {
+  const RegistryScriptPlan& plan = outcome->plan;
+  outcome->result = RegistryScriptOutcome::kSkipped;
+  if (plan.skip != RegistrySkip::kNone) return;
+  outcome->result = RegistryScriptOutcome::kScriptNotWritten;
+  if (!plan.scriptPathFits) return;
+  // TEMP is the user's: a script written there could be rewritten between
+  // its writing and its installing, and the installer runs with our rights.
+  PrivateDirectory folder;
+  if (!CreatePrivateDirectory(plan.temp.c_str(), &folder)) {
+    outcome->result = RegistryScriptOutcome::kNoPrivateFolder;
+    return;
+  }
+  outcome->scriptPath = folder.path + "\\" + kRegistryScriptName;
+  const char* script = outcome->scriptPath.c_str();
+  if (!WriteNewTextFile(script, plan.script.text)) {
+    DeleteFileAt(script);
+    outcome->folderRemoved = RemovePrivateDirectory(&folder);
+    return;
+  }
   bool started = false;
+  std::string command;
   ChildProcess installer;
-  if (!plan.installerCommand.empty() && StartProcess(plan.installerCommand.c_str(), &installer)) {
+  if (ComposeInstallerCommand(plan.installerProgram, outcome->scriptPath, &command) &&
+      StartProcess(command.c_str(), &installer)) {
     WaitForProcessEnd(&installer);
     started = true;
   }
-  DeleteFileAt(plan.scriptPath.c_str());
-  return started ? RegistryScriptOutcome::kInstallerRun
-                 : RegistryScriptOutcome::kInstallerNotStarted;
+  DeleteFileAt(script);
+  outcome->folderRemoved = RemovePrivateDirectory(&folder);
+  outcome->result = started ? RegistryScriptOutcome::kInstallerRun
+                            : RegistryScriptOutcome::kInstallerNotStarted;
 }
 
 RegistryStepOutcome ApplyRegistryScript(const char* iniPath) {
-  return RunRegistryScript(iniPath, GetEnvironmentValue("TEMP"), GetEnvironmentValue("SystemRoot"));
+  std::string systemDirectory;
+  const bool known = GetSystemDirectoryPath(&systemDirectory);
+  return RunRegistryScript(iniPath, GetEnvironmentValue("TEMP"),
+                           known ? systemDirectory.c_str() : nullptr);
 }
 
 RegistryStepOutcome RunRegistryScript(const char* iniPath, const char* temp,
-                                      const char* systemRoot) {
+                                      const char* systemDirectory) {
   RegistryStepOutcome outcome;
-  outcome.plan = PlanRegistryScript(iniPath, temp, systemRoot);
-  outcome.result = CarryOutRegistryScript(outcome.plan);
+  outcome.plan = PlanRegistryScript(iniPath, temp, systemDirectory);
+  CarryOutRegistryScript(&outcome);
   return outcome;
 }

@@ -29,43 +29,58 @@ enum class RegistryScriptOutcome {
   kSkipped,              // no TEMP, or nothing listed: nothing touched
   kInstallerRun,         // the installer ran and the script is deleted
   kInstallerNotStarted,  // the script is deleted unused
+  kNoPrivateFolder,      // no folder of the launcher's own could be made in
+                         // TEMP, so no script: the launcher must end here
   kScriptNotWritten,     // the launcher must end here
 };
 
 // Why the step has nothing to do, or kNone.
 enum class RegistrySkip { kNone, kNoTemp, kNothingListed };
 
-// What the step would write and run.
+// What the step would write and run. The script goes into a folder that the
+// step makes afresh in TEMP, whose name is picked only then: the plan shows
+// it as kFreshFolderShown.
 struct RegistryScriptPlan {
   RegistrySkip skip = RegistrySkip::kNoTemp;
   uint32_t addCount = 0;        // ADDREG, read only when TEMP is set
   uint32_t deleteCount = 0;     // DELREG, likewise
-  std::string scriptPath;       // "AddDel.inf" in TEMP
+  std::string temp;             // where the script's folder is made
+  std::string scriptPath;       // "<TEMP>\<fresh private folder>\AddDel.inf"
   bool scriptPathFits = false;  // a longer path cannot be created
   RegistryScript script;
-  std::string installerCommand;  // empty: the installer cannot be started
+  // "<system directory>\rundll32.exe", and its command line for the script
+  // path shown; both empty when the installer cannot be started.
+  std::string installerProgram;
+  std::string installerCommand;
 };
 
-// Decides from TEMP, SystemRoot (null when unset) and the configuration.
+// How the plan shows the folder's name, which only the run picks.
+inline constexpr char kFreshFolderShown[] = "<fresh private folder>";
+
+// Decides from TEMP, the system directory (each null when unknown) and the
+// configuration.
 RegistryScriptPlan PlanRegistryScript(const char* iniPath, const char* temp,
-                                      const char* systemRoot);
+                                      const char* systemDirectory);
 
 struct RegistryStepOutcome {
   RegistryScriptPlan plan;
   RegistryScriptOutcome result = RegistryScriptOutcome::kSkipped;
+  std::string scriptPath;        // where the script was written, if it was
+  bool folderRemoved = false;    // its folder is gone again
 };
 
-// Writes the planned script, has the installer apply it, and deletes it.
-RegistryScriptOutcome CarryOutRegistryScript(const RegistryScriptPlan& plan);
+// Writes the planned script into a fresh private folder, has the installer
+// apply it, and deletes both.
+void CarryOutRegistryScript(RegistryStepOutcome* outcome);
 
-// The step: writes the listed changes as "AddDel.inf" in TEMP, has the
-// system's installer apply it and deletes it. The caller ends the launcher
-// on kScriptNotWritten.
+// The step: writes the listed changes as "AddDel.inf" in a folder of its own
+// in TEMP, has the system's installer apply it and deletes it. The caller
+// ends the launcher on kScriptNotWritten and kNoPrivateFolder.
 RegistryStepOutcome ApplyRegistryScript(const char* iniPath);
 
-// The same for given values of TEMP and SystemRoot (null when unset).
+// The same for given values of TEMP and the system directory.
 RegistryStepOutcome RunRegistryScript(const char* iniPath, const char* temp,
-                                      const char* systemRoot);
+                                      const char* systemDirectory);
 
 // The script for the given counts. Only entries with keys in the file are
 // visited; an entry whose fields the installer would read otherwise than
@@ -73,10 +88,11 @@ RegistryStepOutcome RunRegistryScript(const char* iniPath, const char* temp,
 RegistryScript ComposeRegistryScript(const char* iniPath, uint32_t addCount,
                                      uint32_t deleteCount);
 
-// The installer's command line for the script at `scriptPath`. False when
-// SystemRoot is unset or empty (the runner would be looked for in the root
-// of the current drive) or the runner's path or the line would not fit.
-bool ComposeInstallerCommand(const char* systemRoot, const std::string& scriptPath,
+// The installer's command line: the program quoted, then the script's path
+// as the rest of the line, unquoted (the installer takes all of it, blanks
+// included, as the path, and would keep quotes as part of the name). False
+// when the line would not fit, or the installer would read a path cut short.
+bool ComposeInstallerCommand(const std::string& program, const std::string& scriptPath,
                              std::string* command);
 
 #endif

@@ -12,6 +12,7 @@
 #include "launcher-check/ascii_names.h"
 #include "launcher-check/known_keys.h"
 #include "platform/profile_parse.h"
+#include "platform/system.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -182,7 +183,6 @@ TEST(LauncherCheck, ShowsTheRegistryScriptAndInstallerCommand) {
   TempDir dir;
   WriteProgram(dir, "Quorle.exe");
   SetEnv("TEMP", dir.WinPath("temp"));
-  SetEnv("SystemRoot", dir.WinPath("windows"));
   const Checked checked = Check(dir,
       "[PARAMS]\nADDREG=2\nADDREG1_ROOT=HKLM\nADDREG1_SUBKEY=Software\\Demo\n"
       "ADDREG1_ENTRYNAME=Version\nADDREG1_FLAGS=0x00010001\nADDREG1_VALUE=7\n"
@@ -194,13 +194,16 @@ TEST(LauncherCheck, ShowsTheRegistryScriptAndInstallerCommand) {
   EXPECT_TRUE(checked.Has("DELREG1 deletes the whole key HKCU\\Software\\Old, with everything"))
       << checked.report;
   EXPECT_TRUE(checked.Has("    | [Del.reg]\n    | HKCU, \"Software\\Old\",\"\"\n")) << checked.report;
-  EXPECT_TRUE(checked.Has("writes " + dir.WinPath("temp") + "\\AddDel.inf")) << checked.report;
+  const std::string script = dir.WinPath("temp") + "\\<fresh private folder>\\AddDel.inf";
+  EXPECT_TRUE(checked.Has("writes " + script)) << checked.report;
   EXPECT_TRUE(checked.Has("    | [DefaultInstall]\n    | AddReg = Add.reg\n    | DelReg = Del.reg\n")) << checked.report;
   EXPECT_TRUE(checked.Has("    | HKLM, \"Software\\Demo\",\"Version\",0x00010001,7\n"))
       << checked.report;
-  EXPECT_TRUE(checked.Has("then runs: " + dir.WinPath("windows") +
-                          "\\System32\\rundll32.exe setupapi,InstallHinfSection DefaultInstall 132 " +
-                          dir.WinPath("temp") + "\\AddDel.inf"))
+  std::string system;
+  ASSERT_TRUE(GetSystemDirectoryPath(&system));
+  EXPECT_TRUE(checked.Has("then runs: \"" + system +
+                          "\\rundll32.exe\" setupapi,InstallHinfSection DefaultInstall 132 " +
+                          script))
       << checked.report;
 }
 

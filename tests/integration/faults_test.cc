@@ -280,19 +280,19 @@ TEST(Faults, SetupKilledBySignalStillGetsTheFollowUpSteps) {
   fs::permissions(package.Path("Quorle.exe"), fs::perms::owner_all, fs::perm_options::add);
   package.Write("Velquist.ini", "own");
   package.Write("Velquist.0411", "ja");
-  fs::create_directories(package.Path("windows/System32"));
+  fs::create_directories(package.Path("c/windows/System32"));
   fs::create_directories(package.Path("temp"));
-  package.InstallStandin("windows/System32/rundll32.exe");
+  package.InstallStandin("c/windows/System32/rundll32.exe");
   package.WriteIni(
       "[PARAMS]\nINILANG=1\nINILANG1=1041\nADDREG=1\nADDREG1_ROOT=HKCU\n"
       "ADDREG1_SUBKEY=Software\\X\nADDREG1_ENTRYNAME=v\nADDREG1_FLAGS=0\nADDREG1_VALUE=1\n");
   RunOptions options;
   options.env = {{"LC_ALL", "ja_JP.UTF-8"},
                  {"TEMP", package.Path("temp")},
-                 {"SystemRoot", package.Path("windows")}};
+                 {"LAUNCHER_DRIVE_C", package.Path("c")}};
   EXPECT_EQ(package.Run(options).status, 1);
-  EXPECT_EQ(package.Records("windows/System32/rundll32.exe").size(), 1u);
-  EXPECT_FALSE(fs::exists(package.Path("temp/AddDel.inf")));
+  EXPECT_EQ(package.Records("c/windows/System32/rundll32.exe").size(), 1u);
+  EXPECT_TRUE(fs::is_empty(package.Path("temp")));
   EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "own");
   EXPECT_FALSE(fs::exists(package.Path("Velquist.bak")));
 }

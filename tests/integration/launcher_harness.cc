@@ -240,6 +240,8 @@ std::vector<StandinRecord> LauncherPackage::Records(const std::string& name) con
       records.back().arguments.push_back(HexDecode(value));
     } else if (field == "copy") {
       if (value != "missing") records.back().copy = HexDecode(value);
+    } else if (field == "dirmode") {
+      records.back().directoryMode = static_cast<unsigned>(std::stoul(value, nullptr, 8));
     } else if (field == "end") {
       records.back().endMs = std::stoll(value);
     }

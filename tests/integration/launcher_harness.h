@@ -46,6 +46,7 @@ struct StandinRecord {
   std::vector<std::string> arguments;
   // The file STANDIN_COPY(_<NAME>) named, as the stand-in found it.
   std::optional<std::string> copy;
+  std::optional<unsigned> directoryMode;  // POSIX: of the copied file's folder
 };
 
 struct RunOptions {

@@ -1,12 +1,15 @@
 // After setup, the listed registry changes go through the system's INF
-// installer as a script in TEMP that is deleted afterwards.
+// installer, started from the system directory, as a script in a folder of
+// the launcher's own in TEMP; both are deleted afterwards.
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "integration/launcher_harness.h"
 
@@ -45,15 +48,20 @@ TEST(RegistryScript, ListedChangesAreInstalledAndTheScriptDeleted) {
     ASSERT_EQ(status, 0);
     options.env = {{"TEMP", package.WinPath("temp")}};
   } else {
-    // No installer here: the stand-in takes its place and records the script.
-    fs::create_directories(package.Path("windows/System32"));
-    package.InstallStandin("windows/System32/rundll32.exe");
+    // No installer here: the stand-in takes its place in the system
+    // directory and records the script it is handed.
+    fs::create_directories(package.Path("c/windows/System32"));
+    package.InstallStandin("c/windows/System32/rundll32.exe");
     options.env = {{"TEMP", package.Path("temp")},
-                   {"SystemRoot", package.Path("windows")},
-                   {"STANDIN_COPY", package.Path("temp/AddDel.inf")}};
+                   {"LAUNCHER_DRIVE_C", package.Path("c")},
+                   {"STANDIN_COPY", "*"}};
   }
   EXPECT_EQ(package.Run(options).status, 1);
-  EXPECT_FALSE(fs::exists(package.Path("temp/AddDel.inf")));
+  // The script planted under the old name is left alone, and nothing of
+  // ours stays in TEMP.
+  EXPECT_EQ(package.dir().Read("pkg/temp/AddDel.inf"), kStaleScript);
+  fs::remove(package.Path("temp/AddDel.inf"));
+  EXPECT_TRUE(fs::is_empty(package.Path("temp")));
   ASSERT_EQ(package.Records().size(), 1u);
 
   if (UnderWine()) {
@@ -71,13 +79,19 @@ TEST(RegistryScript, ListedChangesAreInstalledAndTheScriptDeleted) {
     RunWineCommand({"reg", "query", "HKCU\\Software\\Stale"}, &status);
     EXPECT_NE(status, 0);
   } else {
-    auto records = package.Records("windows/System32/rundll32.exe");
+    auto records = package.Records("c/windows/System32/rundll32.exe");
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].arguments,
-              (std::vector<std::string>{"setupapi,InstallHinfSection", "DefaultInstall", "132",
-                                        DrivePathFromNative(package.Path("temp")) + "\\AddDel.inf"}));
+    ASSERT_EQ(records[0].arguments.size(), 4u);
+    EXPECT_EQ(records[0].arguments[2], "132");
+    // A folder made for the script alone, which only its owner may enter.
+    const std::string temp = DrivePathFromNative(package.Path("temp")) + "\\";
+    const std::string script = records[0].arguments[3];
+    EXPECT_EQ(script.substr(0, temp.size()), temp);
+    EXPECT_EQ(script.size(), temp.size() + 12 + 11) << script;
+    EXPECT_EQ(script.substr(script.size() - 11), "\\AddDel.inf");
+    EXPECT_EQ(records[0].directoryMode, 0700u);
     std::vector<std::string> copies =
-        package.Copies("windows/System32/rundll32.exe");
+        package.Copies("c/windows/System32/rundll32.exe");
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(copies[0],
               "[Version]\r\nsignature=\"$CHICAGO$\"\r\n\r\n[DefaultInstall]\r\n"
@@ -117,9 +131,9 @@ RunOptions RegistryRun(const LauncherPackage& package) {
   if (UnderWine()) {
     options.env = {{"TEMP", package.WinPath("temp")}};
   } else {
-    fs::create_directories(package.Path("windows/System32"));
-    package.InstallStandin("windows/System32/rundll32.exe");
-    options.env = {{"TEMP", package.Path("temp")}, {"SystemRoot", package.Path("windows")}};
+    fs::create_directories(package.Path("c/windows/System32"));
+    package.InstallStandin("c/windows/System32/rundll32.exe");
+    options.env = {{"TEMP", package.Path("temp")}, {"LAUNCHER_DRIVE_C", package.Path("c")}};
   }
   return options;
 }
@@ -163,7 +177,7 @@ TEST(RegistryScript, HazardsLandAsWrittenOrLeaveOnlyTheirOwnEntry) {
                         "[HKEY_LOCAL_MACHINE\\" + gone + "\\Sub]\r\n\"g\"=\"1\"\r\n");
   }
   EXPECT_EQ(package.Run(RegistryRun(package)).status, 1);
-  EXPECT_FALSE(fs::exists(package.Path("temp/AddDel.inf")));
+  EXPECT_TRUE(fs::is_empty(package.Path("temp")));
 
   const std::string log = package.dir().Read("pkg/run.log");
   for (const char* entry : {"ADDREG7", "ADDREG8", "ADDREG9", "DELREG1", "DELREG2", "DELREG4"})
@@ -214,4 +228,63 @@ TEST(RegistryScript, HugeCountsWithFewEntriesFinishFast) {
     EXPECT_EQ(QueriedValue(values, "A"), "REG_SZ    a") << values;
     EXPECT_EQ(QueriedValue(values, "B"), "REG_SZ    b") << values;
   }
+}
+
+// A rundll32.exe in the folder that SystemRoot names is never run: the
+// installer comes from the system directory, whatever the environment says.
+// A TEMP with blanks reaches the installer whole.
+TEST(RegistryScript, InstallerComesFromTheSystemDirectoryNotSystemRoot) {
+  LauncherPackage package;
+  const std::string key = "Software\\LocregRoot" + std::to_string(NowMs());
+  package.WriteIni("[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
+                   "\nADDREG=1\nADDREG1_ROOT=HKCU\nADDREG1_SUBKEY=" + key +
+                   "\nADDREG1_ENTRYNAME=A\nADDREG1_VALUE=a\n");
+  RunOptions options = RegistryRun(package);
+  fs::create_directories(package.Path("windows/System32"));
+  package.InstallStandin("windows/System32/rundll32.exe");
+  options.env.push_back({"SystemRoot", package.WinPath("windows")});
+  fs::create_directories(package.Path("my temp"));
+  options.env.push_back({"TEMP", UnderWine() ? package.WinPath("my temp") : package.Path("my temp")});
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_TRUE(package.Records("windows/System32/rundll32.exe").empty());
+  EXPECT_TRUE(fs::is_empty(package.Path("my temp")));
+  const std::string log = package.dir().Read("pkg/run.log");
+  if (UnderWine()) {
+    const std::string values = RunWineCommand({"reg", "query", "HKCU\\" + key});
+    EXPECT_EQ(QueriedValue(values, "A"), "REG_SZ    a") << values;
+    EXPECT_NE(log.find("installed by C:\\windows\\system32\\rundll32.exe and deleted"),
+              std::string::npos) << log;
+  } else {
+    EXPECT_EQ(package.Records("c/windows/System32/rundll32.exe").size(), 1u);
+    EXPECT_NE(log.find("installed by C:\\windows\\System32\\rundll32.exe and deleted"),
+              std::string::npos) << log;
+  }
+}
+
+// A program of the user's that waits for the script in TEMP and rewrites it
+// finds nothing to rewrite: the launcher's values land, the racer's never.
+TEST(RegistryScript, ScriptCannotBeSwappedInTemp) {
+  if (!UnderWine()) GTEST_SKIP() << "the racer is a Windows program";
+  LauncherPackage package;
+  const std::string stamp = std::to_string(NowMs());
+  const std::string key = "Software\\LocregRace" + stamp;
+  fs::copy_file(BuildProgram("racer"), package.Path("racer.exe"));
+  package.WriteIni("[PARAMS]\nADDREG=1\nADDREG1_ROOT=HKCU\nADDREG1_SUBKEY=" + key +
+                   "\nADDREG1_ENTRYNAME=Ours\nADDREG1_VALUE=ours\n");
+  RunOptions options = RegistryRun(package);
+  options.env.push_back({"STANDIN_SPAWN_QUORLE", package.WinPath("racer.exe")});
+  options.env.push_back({"RACER_KEY", key});
+  options.env.push_back({"RACER_STOP", package.WinPath("stop")});
+  options.env.push_back({"RACER_RECORD", package.WinPath("racer.record")});
+  // Setup lasts long enough for the racer to be polling before the script.
+  options.env.push_back({"STANDIN_SLEEP_MS", "500"});
+  EXPECT_EQ(package.Run(options).status, 1);
+  package.Write("stop", "");
+  for (int i = 0; i < 100 && !package.dir().Exists("pkg/racer.record"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(package.dir().Read("pkg/racer.record"), "rewrites 0\n");
+  const std::string values = RunWineCommand({"reg", "query", "HKCU\\" + key});
+  EXPECT_EQ(QueriedValue(values, "Ours"), "REG_SZ    ours") << values;
+  EXPECT_EQ(QueriedValue(values, "Racer"), "missing") << values;
+  EXPECT_TRUE(fs::is_empty(package.Path("temp")));
 }

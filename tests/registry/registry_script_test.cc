@@ -158,8 +158,8 @@ TEST(ComposeRegistryScript, VisitsOnlyTheEntriesPresent) {
             std::string(kHeader) + kAddOnly);
 }
 
-// A scratch TEMP and SystemRoot, with the stand-in as the installer when
-// asked for.
+// A scratch TEMP and system directory, with the stand-in as the installer
+// when asked for.
 class RunRegistryScriptTest : public ::testing::Test {
  protected:
   RunRegistryScriptTest() {
@@ -175,8 +175,8 @@ class RunRegistryScriptTest : public ::testing::Test {
     if (standin[0] == '/') standin = "Z:" + standin;
 #endif
     fs::copy_file(standin, dir_.Path("windows/System32/rundll32.exe"));
-    // The stand-in records what the script held while it ran.
-    SetCopyVariable(ScriptPath().c_str());
+    // The stand-in records the script it was handed, as it was while it ran.
+    SetCopyVariable("*");
   }
 
   static void SetCopyVariable(const char* value) {
@@ -190,14 +190,13 @@ class RunRegistryScriptTest : public ::testing::Test {
 #endif
   }
 
-  std::string ScriptPath() const { return dir_.Path("temp/AddDel.inf"); }
-
-  RegistryScriptOutcome Run(const std::string& temp) {
+  RegistryStepOutcome Run(const std::string& temp) {
     return RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), temp.c_str(),
-                             dir_.WinPath("windows").c_str())
-        .result;
+                             dir_.WinPath("windows\\System32").c_str());
   }
-  RegistryScriptOutcome Run() { return Run(dir_.WinPath("temp")); }
+  RegistryStepOutcome Run() { return Run(dir_.WinPath("temp")); }
+
+  bool TempIsEmpty() const { return fs::is_empty(dir_.Path("temp")); }
 
   // The lines of the stand-in's record, each as "kind" and decoded value.
   std::vector<std::pair<std::string, std::string>> Record() const {
@@ -213,7 +212,7 @@ class RunRegistryScriptTest : public ::testing::Test {
           bytes += static_cast<char>(std::stoi(value.substr(i, 2), nullptr, 16));
         value = bytes;
       }
-      if (kind == "arg" || kind == "copy") lines.emplace_back(kind, value);
+      if (kind == "arg" || kind == "copy" || kind == "dirmode") lines.emplace_back(kind, value);
     }
     return lines;
   }
@@ -221,80 +220,91 @@ class RunRegistryScriptTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(RunRegistryScriptTest, InstallerRunsOnAFreshCrLfScriptThatIsThenDeleted) {
+// The script goes into a folder made for it alone, which only its owner may
+// enter (POSIX: mode 0700), and both are gone afterwards. A script planted
+// in TEMP under the old name is neither installed nor touched.
+TEST_F(RunRegistryScriptTest, InstallerRunsOnAFreshCrLfScriptInAPrivateFolder) {
   InstallStandin();
-  // A stale or planted script must not be installed along with ours.
   dir_.Write("temp/AddDel.inf", "[DefaultInstall]\nAddReg = Evil\n");
-  EXPECT_EQ(Run(), RegistryScriptOutcome::kInstallerRun);
-  EXPECT_FALSE(fs::exists(ScriptPath()));
+  const RegistryStepOutcome outcome = Run();
+  EXPECT_EQ(outcome.result, RegistryScriptOutcome::kInstallerRun);
+  EXPECT_TRUE(outcome.folderRemoved);
+  const std::string folder = outcome.scriptPath.substr(0, outcome.scriptPath.rfind('\\'));
+  EXPECT_EQ(folder.substr(0, folder.rfind('\\')), dir_.WinPath("temp"));
+  EXPECT_EQ(outcome.scriptPath.substr(folder.size()), "\\AddDel.inf");
+  EXPECT_EQ(outcome.plan.installerProgram, dir_.WinPath("windows\\System32") + "\\rundll32.exe");
   std::vector<std::pair<std::string, std::string>> expected = {
       {"arg", "setupapi,InstallHinfSection"},
       {"arg", "DefaultInstall"},
       {"arg", "132"},
-      {"arg", dir_.WinPath("temp") + "\\AddDel.inf"},
+      {"arg", outcome.scriptPath},
+#ifndef _WIN32
+      {"dirmode", "700"},
+#endif
       {"copy",
        "[Version]\r\nsignature=\"$CHICAGO$\"\r\n\r\n[DefaultInstall]\r\nAddReg = Add.reg\r\n"
        "\r\n[Add.reg]\r\nHKCU, \"S\",\"\",,\"\"\r\n"},
   };
   EXPECT_EQ(Record(), expected);
+  EXPECT_EQ(dir_.Read("temp/AddDel.inf"), "[DefaultInstall]\nAddReg = Evil\n");
+  fs::remove(dir_.Path("temp/AddDel.inf"));
+  EXPECT_TRUE(TempIsEmpty());
+
+  // A second run picks another folder, though the first one's name is free.
+  const RegistryStepOutcome second = Run(dir_.WinPath("temp") + "\\");
+  EXPECT_EQ(second.result, RegistryScriptOutcome::kInstallerRun);
+  EXPECT_EQ(second.scriptPath.substr(0, dir_.WinPath("temp").size() + 2), dir_.WinPath("temp") + "\\\\");
+  EXPECT_TRUE(TempIsEmpty());
 }
 
-TEST_F(RunRegistryScriptTest, TempWithTrailingBackslashKeepsBoth) {
-  InstallStandin();
-  EXPECT_EQ(Run(dir_.WinPath("temp") + "\\"), RegistryScriptOutcome::kInstallerRun);
-  std::vector<std::pair<std::string, std::string>> record = Record();
-  ASSERT_EQ(record.size(), 5u);
-  EXPECT_EQ(record[3].second, dir_.WinPath("temp") + "\\\\AddDel.inf");
-  EXPECT_EQ(record[4].second.substr(0, 11), "[Version]\r\n");
-  EXPECT_FALSE(fs::exists(ScriptPath()));
+// The installer takes the rest of its line as the path: quotes would become
+// part of the name, and blanks need none; a path the installer would read
+// cut short is never handed to it.
+TEST(ComposeInstallerCommand, ProgramQuotedPathAsTheRestOfTheLine) {
+  std::string command;
+  ASSERT_TRUE(ComposeInstallerCommand("C:\\WINDOWS\\system32\\rundll32.exe",
+                                      "C:\\Documents and Settings\\A\\Temp\\~reg1\\AddDel.inf",
+                                      &command));
+  EXPECT_EQ(command,
+            "\"C:\\WINDOWS\\system32\\rundll32.exe\" setupapi,InstallHinfSection DefaultInstall "
+            "132 C:\\Documents and Settings\\A\\Temp\\~reg1\\AddDel.inf");
+  const std::string longest = "C:\\" + std::string(240 - 3 - 11, 't') + "\\AddDel.inf";
+  ASSERT_EQ(longest.size(), 240u);
+  EXPECT_TRUE(ComposeInstallerCommand("C:\\w\\rundll32.exe", longest, &command));
+  EXPECT_FALSE(ComposeInstallerCommand("C:\\w\\rundll32.exe", "C:\\t" + longest.substr(3), &command));
+  EXPECT_TRUE(command.empty());
+  EXPECT_FALSE(ComposeInstallerCommand("", "C:\\t\\AddDel.inf", &command));
 }
 
 TEST_F(RunRegistryScriptTest, NothingToDoTouchesNothing) {
   InstallStandin();
-  EXPECT_EQ(
-      RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), nullptr, dir_.WinPath("windows").c_str())
-          .result,
-      RegistryScriptOutcome::kSkipped);
+  EXPECT_EQ(RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), nullptr,
+                              dir_.WinPath("windows\\System32").c_str())
+                .result,
+            RegistryScriptOutcome::kSkipped);
   dir_.Write("Setup.ini", "[PARAMS]\nADDREG=0\nDELREG=0\nADDREG1_ROOT=HKCU\n");
-  EXPECT_EQ(Run(), RegistryScriptOutcome::kSkipped);
-  EXPECT_FALSE(fs::exists(ScriptPath()));
+  EXPECT_EQ(Run().result, RegistryScriptOutcome::kSkipped);
+  EXPECT_TRUE(TempIsEmpty());
   EXPECT_FALSE(dir_.Exists("windows/System32/rundll32.exe.record"));
 }
 
 TEST_F(RunRegistryScriptTest, InstallerThatCannotStartStillDeletesTheScript) {
-  EXPECT_EQ(Run(), RegistryScriptOutcome::kInstallerNotStarted);
-  EXPECT_FALSE(fs::exists(ScriptPath()));
-  EXPECT_EQ(
-      RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), dir_.WinPath("temp").c_str(), nullptr)
-          .result,
-      RegistryScriptOutcome::kInstallerNotStarted);
-  EXPECT_FALSE(fs::exists(ScriptPath()));
+  EXPECT_EQ(Run().result, RegistryScriptOutcome::kInstallerNotStarted);
+  EXPECT_TRUE(TempIsEmpty());
+  const RegistryStepOutcome unknown =
+      RunRegistryScript(dir_.WinPath("Setup.ini").c_str(), dir_.WinPath("temp").c_str(), nullptr);
+  EXPECT_EQ(unknown.result, RegistryScriptOutcome::kInstallerNotStarted);
+  EXPECT_TRUE(unknown.plan.installerProgram.empty());
+  EXPECT_TRUE(TempIsEmpty());
 }
 
-TEST_F(RunRegistryScriptTest, ScriptThatCannotBeCreatedEndsTheStep) {
+TEST_F(RunRegistryScriptTest, NoFolderOrScriptThatCannotBeMadeEndsTheStep) {
   InstallStandin();
-  EXPECT_EQ(Run(dir_.WinPath("missing")), RegistryScriptOutcome::kScriptNotWritten);
-  EXPECT_EQ(Run(dir_.WinPath("temp") + "\\" + std::string(250, 't')),
+  EXPECT_EQ(Run(dir_.WinPath("missing")).result, RegistryScriptOutcome::kNoPrivateFolder);
+  EXPECT_EQ(Run(dir_.WinPath("temp") + "\\" + std::string(230, 't')).result,
             RegistryScriptOutcome::kScriptNotWritten);
-  // A read-only file of that name can be neither replaced nor appended to.
-  dir_.Write("temp/AddDel.inf", "read-only");
-  fs::permissions(ScriptPath(), fs::perms::owner_write | fs::perms::group_write |
-                                    fs::perms::others_write, fs::perm_options::remove);
-  EXPECT_EQ(Run(), RegistryScriptOutcome::kScriptNotWritten);
-  EXPECT_EQ(dir_.Read("temp/AddDel.inf"), "read-only");
-  fs::permissions(ScriptPath(), fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_TRUE(TempIsEmpty());
   EXPECT_FALSE(dir_.Exists("windows/System32/rundll32.exe.record"));
 }
-
-#ifndef _WIN32
-TEST_F(RunRegistryScriptTest, PlantedLinkIsReplacedNotFollowed) {
-  InstallStandin();
-  dir_.Write("victim", "precious");
-  ASSERT_EQ(symlink(dir_.Path("victim").c_str(), ScriptPath().c_str()), 0);
-  EXPECT_EQ(Run(), RegistryScriptOutcome::kInstallerRun);
-  EXPECT_EQ(dir_.Read("victim"), "precious");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(ScriptPath())));
-}
-#endif
 
 }  // namespace

@@ -3,8 +3,10 @@
 //   cwd <current directory>
 //   cmdline <raw command line, hex; Windows only>
 //   arg <argument, hex>         (one line per argument after the program)
-//   copy <contents, hex>        (of the file STANDIN_COPY_<NAME> or STANDIN_COPY names;
-//                                "copy missing" when it cannot be read)
+//   copy <contents, hex>        (of the file STANDIN_COPY_<NAME> or STANDIN_COPY names,
+//                                "*" for the last argument; "copy missing" when it
+//                                cannot be read)
+//   dirmode <octal>             (POSIX: the mode of that file's folder)
 //   end <ms since epoch>
 // STANDIN_SLEEP_MS makes it wait that long before it ends; STANDIN_EXIT_CODE(_<NAME>)
 // is the status it ends with (default 0). STANDIN_SPAWN(_<NAME>) names a
@@ -93,7 +95,20 @@ int main(int argc, char** argv) {
   if (const char* delayMs = Request("STANDIN_DELAY_MS"))
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delayMs)));
   if (const char* copy = Request("STANDIN_COPY")) {
-    std::ifstream in(copy, std::ios::binary);
+    std::string file = copy;
+    if (file == "*" && argc > 1) file = argv[argc - 1];
+#ifndef _WIN32
+    // A path in drive form, as the launcher passes it: Z: is "/".
+    if (file.rfind("Z:", 0) == 0) file.erase(0, 2);
+    for (char& c : file) {
+      if (c == '\\') c = '/';
+    }
+    std::error_code error;
+    const auto folder = std::filesystem::status(std::filesystem::path(file).parent_path(), error);
+    if (!error)
+      std::fprintf(out, "dirmode %o\n", static_cast<unsigned>(folder.permissions()));
+#endif
+    std::ifstream in(file, std::ios::binary);
     std::ostringstream contents;
     contents << in.rdbuf();
     if (in)

@@ -626,8 +626,10 @@ void Checker::CheckPause() {
 }
 
 void Checker::CheckRegistry() {
-  const RegistryScriptPlan plan = PlanRegistryScript(paths_.iniPath, GetEnvironmentValue("TEMP"),
-                                                     GetEnvironmentValue("SystemRoot"));
+  std::string systemDirectory;
+  const bool known = GetSystemDirectoryPath(&systemDirectory);
+  const RegistryScriptPlan plan = PlanRegistryScript(
+      paths_.iniPath, GetEnvironmentValue("TEMP"), known ? systemDirectory.c_str() : nullptr);
   // The counts as the file gives them, also where the step, without TEMP,
   // never reads them.
   const uint32_t adds = ReadProfileInt(kSectionParams, "ADDREG", 0, paths_.iniPath);
@@ -648,7 +650,9 @@ void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
     r_.Line("- registry script: does not run: ADDREG and DELREG are 0");
     return;
   }
-  r_.Line("- registry script: runs after setup: writes " + plan.scriptPath + " (CR LF line ends):");
+  r_.Line("- registry script: runs after setup: writes " + plan.scriptPath +
+          " (CR LF line ends; the folder is made afresh, writable by administrators and the "
+          "system only, and removed afterwards):");
   const RegistryScript& script = plan.script;
   for (size_t start = 0; start < script.text.size();) {
     const size_t end = std::min(script.text.find('\n', start), script.text.size());
@@ -661,13 +665,15 @@ void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
     r_.Line("    " + deletion.entry + " deletes the whole key " + deletion.key +
             ", with everything under it (no value name given)");
   if (!plan.scriptPathFits) {
-    r_.Warn("the script path in TEMP is longer than 260 characters: the launcher would end there");
+    r_.Warn("the script's path in its folder in TEMP would be longer than 260 characters: the "
+            "launcher would end there");
     return;
   }
   if (!plan.installerCommand.empty()) {
     r_.Line("    then runs: " + plan.installerCommand);
   } else {
-    r_.Line("    the installer would not be started (SystemRoot unset, or the command too long); the script is deleted");
+    r_.Line("    the installer would not be started (no system directory, or the script's path too "
+            "long for it); the script is deleted");
     r_.Warn("registry changes are listed, but the installer cannot be started here");
   }
   r_.Line("    and deletes the script");
