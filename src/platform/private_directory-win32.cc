@@ -125,8 +125,21 @@ bool CreatePrivateDirectory(const char* parent, PrivateDirectory* directory) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
     RemoveDirectoryA(directory->path.c_str());
-    return false;
+    // Refused its own folder, the launcher runs without administrator rights
+    // (a limited user on XP, where nothing elevates it): then its installer
+    // can do no more than whoever may write to TEMP, and a plain folder
+    // guards nothing less.
+    if (error != ERROR_ACCESS_DENIED) return false;
+    if (!MakeFreshDirectory(parent, nullptr, &directory->path)) return false;
+    handle = CreateFileA(directory->path.c_str(), FILE_LIST_DIRECTORY,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      RemoveDirectoryA(directory->path.c_str());
+      return false;
+    }
   }
   directory->handle = reinterpret_cast<intptr_t>(handle);
   return true;
