@@ -93,7 +93,8 @@ RegistryScriptOutcome CarryOutRegistryScript(const RegistryScriptPlan& plan) {
     return RegistryScriptOutcome::kScriptNotWritten;
   bool started = false;
   ChildProcess installer;
-  if (!plan.installerCommand.empty() && StartProcess(plan.installerCommand.c_str(), &installer)) {
+  const std::string runner = FindCommandProgram(plan.installerCommand.c_str());
+  if (!runner.empty() && StartProcess(runner.c_str(), plan.installerCommand.c_str(), &installer)) {
     WaitForProcessEnd(&installer);
     started = true;
   }
