@@ -2,6 +2,7 @@
 #define LAUNCHER_CORE_SETUP_COMMAND_H
 
 #include <cstddef>
+#include <string>
 
 #include "core/path_buffer.h"
 #include "core/settings.h"
