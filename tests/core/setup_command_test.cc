@@ -83,16 +83,3 @@ TEST(PlanSetupProgram, EachFormOfDefaultCmdNamesOneProgramInsideTheDirectory) {
     }
   }
 }
-
-TEST(PlanSetupProgram, CommandLineFitsItsBufferOrNothingStarts) {
-  const Package package;
-  const std::string program = "\"" + package.dir.WinPath("Quorle.exe") + "\"";
-  EXPECT_STREQ(package.Plan("Quorle.exe").command, program.c_str());
-  const std::string room(519 - program.size() - 1, 't');
-  const SetupPlan fits = package.Plan("Quorle.exe", room);
-  EXPECT_EQ(fits.block, SetupBlock::kNone);
-  EXPECT_EQ(std::strlen(fits.command), 519u);
-  const SetupPlan over = package.Plan("Quorle.exe", room + "t");
-  EXPECT_EQ(over.block, SetupBlock::kCommandTooLong);
-  EXPECT_STREQ(over.command, "");
-}
