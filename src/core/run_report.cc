@@ -21,11 +21,15 @@ std::string Number(unsigned long value) {
 // One log line of the pieces joined. Lines are built here, out of line,
 // rather than by chains of string operators at every call: the launcher
 // stays small.
-void Line(const RunReport& report, const char* step, Pieces pieces) {
-  if (report.log.path[0] == '\0') return;
+std::string Joined(Pieces pieces) {
   std::string text;
   for (std::string_view piece : pieces) text.append(piece.data(), piece.size());
-  LogStep(report.log, step, text);
+  return text;
+}
+
+void Line(const RunReport& report, const char* step, Pieces pieces) {
+  if (report.log.path[0] == '\0') return;
+  LogStep(report.log, step, Joined(pieces));
 }
 
 void SwitchOff(const RunReport& report, const char* step, const char* key, uint32_t value) {
@@ -119,6 +123,7 @@ void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outc
 void ReportSetup(const RunReport& report, const SetupOutcome& outcome) {
   const SetupPlan& plan = outcome.plan;
   const char* step = "setup";
+  const char* value = report.settings->DEFAULTCMD;
   switch (plan.block) {
     case SetupBlock::kOwnPathUnknown:
       Line(report, step, {"not started: the launcher's own path is unknown; the launcher ends here"});
@@ -126,39 +131,50 @@ void ReportSetup(const RunReport& report, const SetupOutcome& outcome) {
     case SetupBlock::kDefaultCmdTooLong:
       Line(report, step, {"not started: DEFAULTCMD is longer than 260 characters"});
       return;
+    case SetupBlock::kDefaultCmdEmpty:
+      Line(report, step, {"not started: DEFAULTCMD is empty"});
+      return;
+    case SetupBlock::kUnclosedQuote:
+      Line(report, step, {"not started: DEFAULTCMD ", value, " opens a quote it never closes"});
+      return;
+    case SetupBlock::kOutsideDirectory:
+      Line(report, step, {"not started: DEFAULTCMD ", value,
+                          " names a program outside the launcher's directory"});
+      return;
+    case SetupBlock::kLauncherItself:
+      Line(report, step, {"not started: DEFAULTCMD ", value, " names the launcher itself"});
+      return;
     case SetupBlock::kCommandTooLong:
       Line(report, step, {"not started: the setup path or command is too long"});
       return;
     case SetupBlock::kNone: break;
   }
   if (!outcome.started) {
-    Line(report, step, {"not started: cannot start \"", plan.command, "\""});
+    Line(report, step, {"not started: cannot start ", plan.program, " (command line: ",
+                        plan.command, ")"});
     return;
   }
   const ChildProcess& setup = outcome.process;
-  const std::string code = setup.exitCodeKnown ? Number(setup.exitCode) : "unknown";
-  const char* own = "waited for setup's own process only";
+  const std::string ran =
+      Joined({"ran ", plan.program, " (command line: ", plan.command, "), exit code ",
+              setup.exitCodeKnown ? Number(setup.exitCode) : "unknown"});
+  const char* own = "; waited for setup's own process only";
   switch (setup.treeWatch) {
     case TreeWatch::kNotAsked:
-      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
-                          " (WAITALL is ", Number(report.settings->WAITALL), ", not 1)"});
+      Line(report, step, {ran, own, " (WAITALL is ", Number(report.settings->WAITALL), ", not 1)"});
       return;
     case TreeWatch::kWatched:
-      Line(report, step, {"ran \"", plan.command, "\", exit code ", code,
-                          "; waited for setup and every process started from it"});
+      Line(report, step, {ran, "; waited for setup and every process started from it"});
       return;
     case TreeWatch::kNoJobObjects:
-      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
-                          ": this Windows has no job objects"});
+      Line(report, step, {ran, own, ": this Windows has no job objects"});
       return;
     case TreeWatch::kNotInJob:
-      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
-                          ": setup could not be put in a job of its own (error ",
+      Line(report, step, {ran, own, ": setup could not be put in a job of its own (error ",
                           Number(setup.treeError), "; the launcher may run in a job already)"});
       return;
     case TreeWatch::kNoSubreaper:
-      Line(report, step, {"ran \"", plan.command, "\", exit code ", code, "; ", own,
-                          ": the kernel cannot make the launcher a subreaper"});
+      Line(report, step, {ran, own, ": the kernel cannot make the launcher a subreaper"});
       return;
   }
 }

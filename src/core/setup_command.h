@@ -2,6 +2,7 @@
 #define LAUNCHER_CORE_SETUP_COMMAND_H
 
 #include <cstddef>
+#include <string>
 
 #include "core/path_buffer.h"
 #include "core/settings.h"
@@ -9,33 +10,52 @@
 
 constexpr size_t kSetupCommandSize = 520;
 
-// The setup program's path: the launcher's module path with everything after
-// its last backslash replaced by `setupProgram` (appended when there is no
-// backslash). False, with `setupPath` empty, when it would not fit.
-bool BuildSetupPath(const char* modulePath, const char* setupProgram, char* setupPath);
-
-// "<setup path> <tail>", or the setup path alone for an empty tail. False,
-// with `command` empty, when it would not fit kSetupCommandSize.
-bool BuildSetupCommand(const char* setupPath, const char* commandTail, char* command);
-
-// Why no setup program is started, or kNone when the command is built.
+// Why no setup program is started, or kNone when it is started.
 enum class SetupBlock {
   kNone,
   kOwnPathUnknown,     // the launcher's own path cannot be had: it ends here
   kDefaultCmdTooLong,  // DEFAULTCMD does not fit its buffer
-  kCommandTooLong,     // the setup path or the command would not fit
+  kDefaultCmdEmpty,    // DEFAULTCMD is present but empty
+  kUnclosedQuote,      // DEFAULTCMD opens a quote it never closes
+  kOutsideDirectory,   // the program is an absolute path or climbs out with ".."
+  kLauncherItself,     // the program is the launcher's own file
+  kCommandTooLong,     // the program's path or the command line would not fit
 };
+
+// How DEFAULTCMD reads: the program named (relative to the launcher's
+// directory) and the options after it.
+struct SetupCommandParts {
+  bool unclosedQuote = false;
+  std::string program;  // as written, or with ".exe" added when that file exists
+  std::string options;  // blanks before them taken off
+  bool found = false;   // `program` names an existing file
+  int readings = 0;     // how many blank-separated prefixes name an existing file
+};
+
+// A quoted value: the program is the text up to the closing quote. Otherwise
+// the longest blank-separated prefix naming a file in `directory` (which ends
+// with its backslash), trying ".exe" added to a name without an extension;
+// failing that, the first word. Prefixes that leave the directory are never
+// tried.
+SetupCommandParts ReadSetupCommand(const char* directory, const char* defaultCmd);
+
+// True when `name`, relative to the launcher's directory, would leave it: a
+// drive, a leading separator (a UNC path too) or a ".." component.
+bool LeavesDirectory(const std::string& name);
 
 struct SetupPlan {
   SetupBlock block = SetupBlock::kOwnPathUnknown;
-  // The program it names is for the process start to find
-  // (FindCommandProgram), which the launcher leaves to the start itself.
+  char program[kPathBufferSize] = "";  // the full path of the program started
+  std::string options;                 // DEFAULTCMD's options, before the tail
+  // Exactly what setup receives: "<program>"[ <options>][ <tail>].
   char command[kSetupCommandSize] = "";
-  bool defaultCmdEmpty = false;  // the command then names the launcher's folder
-  bool waitForTree = false;      // WAITALL: wait for everything setup starts
+  bool programFound = false;  // the program exists (else its start will fail)
+  int readings = 0;           // over 1: DEFAULTCMD could be read more ways
+  bool waitForTree = false;   // WAITALL: wait for everything setup starts
 };
 
-// The command for the launcher at `modulePath` (null: its path is unknown).
+// The program and command line for the launcher at `modulePath` (null: its
+// path is unknown).
 SetupPlan PlanSetupProgram(const char* modulePath, const LauncherSettings& settings,
                            const char* commandTail);
 
@@ -45,9 +65,7 @@ struct SetupOutcome {
   ChildProcess process;  // after the wait: its exit code, and how far the wait reached
 };
 
-// The step: starts the setup program and waits for it. A setup path or
-// command that does not fit its buffer starts nothing, as a missing program
-// would.
+// The step: starts the planned program, by its full path, and waits for it.
 SetupOutcome RunSetupProgram(const LauncherSettings& settings, const char* commandTail);
 
 #endif

@@ -30,10 +30,9 @@ bool IsStartableFile(const std::string& path) {
   return NativePath(path.c_str(), &native) && IsExecutableFile(native);
 }
 
-bool StartProcess(const char* commandLine, ChildProcess* child) {
-  std::string program;
-  if (!NativePath(FindCommandProgram(commandLine).c_str(), &program) || program.empty())
-    return false;
+bool StartProcess(const char* program, const char* commandLine, ChildProcess* child) {
+  std::string native;
+  if (!NativePath(program, &native) || !IsExecutableFile(native)) return false;
   // The program sees the arguments its own runtime would split from the
   // command line.
   std::vector<std::string> arguments = SplitCommandLine(commandLine);
@@ -41,7 +40,7 @@ bool StartProcess(const char* commandLine, ChildProcess* child) {
   for (std::string& argument : arguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);
   pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+  if (posix_spawn(&pid, native.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
     return false;
   child->handle = pid;
   return true;
@@ -63,10 +62,10 @@ bool SetSubreaper(bool on) {
 
 }  // namespace
 
-bool StartProcessTree(const char* commandLine, ChildProcess* child) {
+bool StartProcessTree(const char* program, const char* commandLine, ChildProcess* child) {
   const bool watched = SetSubreaper(true);
   child->treeWatch = watched ? TreeWatch::kWatched : TreeWatch::kNoSubreaper;
-  if (StartProcess(commandLine, child)) return true;
+  if (StartProcess(program, commandLine, child)) return true;
   if (watched) SetSubreaper(false);
   return false;
 }

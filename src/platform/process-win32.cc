@@ -76,12 +76,15 @@ void WaitUntilJobIsEmpty(HANDLE job) {
   }
 }
 
-bool CreateChild(const char* commandLine, DWORD flags, PROCESS_INFORMATION* info) {
+// The program is named apart from the command line, so the system never
+// splits the line to guess which file to run.
+bool CreateChild(const char* program, const char* commandLine, DWORD flags,
+                 PROCESS_INFORMATION* info) {
   // CreateProcessA may write into the command line it is given.
   std::vector<char> line(commandLine, commandLine + std::strlen(commandLine) + 1);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+  return CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                         &startup, info) != 0;
 }
 
@@ -92,29 +95,29 @@ bool IsStartableFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool StartProcess(const char* commandLine, ChildProcess* child) {
+bool StartProcess(const char* program, const char* commandLine, ChildProcess* child) {
   PROCESS_INFORMATION info = {};
-  if (!CreateChild(commandLine, 0, &info)) return false;
+  if (!CreateChild(program, commandLine, 0, &info)) return false;
   CloseHandle(info.hThread);
   child->handle = reinterpret_cast<intptr_t>(info.hProcess);
   return true;
 }
 
-bool StartProcessTree(const char* commandLine, ChildProcess* child) {
+bool StartProcessTree(const char* program, const char* commandLine, ChildProcess* child) {
   if (!LoadJobFunctions()) {
     child->treeWatch = TreeWatch::kNoJobObjects;
-    return StartProcess(commandLine, child);
+    return StartProcess(program, commandLine, child);
   }
   HANDLE job = CreateTreeJob();
   if (job == nullptr) {
     child->treeWatch = TreeWatch::kNotInJob;
     child->treeError = GetLastError();
     ReleaseJobFunctions();
-    return StartProcess(commandLine, child);
+    return StartProcess(program, commandLine, child);
   }
   // Suspended, so that the child is in the job before it can start anything.
   PROCESS_INFORMATION info = {};
-  if (!CreateChild(commandLine, CREATE_SUSPENDED, &info)) {
+  if (!CreateChild(program, commandLine, CREATE_SUSPENDED, &info)) {
     CloseHandle(job);
     ReleaseJobFunctions();
     return false;

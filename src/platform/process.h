@@ -32,18 +32,17 @@ struct ChildProcess {
   uint32_t exitCode = 0;
 };
 
-// Starts a program the way CreateProcessA does when given only a command
-// line: the program is the first token (quoted, or else the shortest
-// blank-separated prefix that names a file, ".exe" added when it has no
-// extension); it inherits no handles, the launcher's environment and current
-// directory. False when nothing could be started.
-bool StartProcess(const char* commandLine, ChildProcess* child);
+// Starts `program`, a full path used as it is (no search, no extension
+// added), with `commandLine` as the command line it receives, whose first
+// token should be the program's path, quoted; on POSIX systems the program
+// gets the arguments the Windows runtime would split from that line. It
+// inherits no handles, the launcher's environment and current directory.
+// False when nothing could be started.
+bool StartProcess(const char* program, const char* commandLine, ChildProcess* child);
 
-// The program a command line names, found as StartProcess finds it: the
-// quoted first token, or else the shortest blank-separated prefix that names
-// a file CreateProcessA could start (".exe" added when it has no extension).
-// Empty when none does.
-std::string FindCommandProgram(const char* commandLine);
+// The file `path` names, or, when it has no extension and names none,
+// "path.exe" when that exists; empty when neither is a startable file.
+std::string ResolveProgramFile(const std::string& path);
 
 // A file, not a directory (on POSIX systems: one that may be executed).
 bool IsStartableFile(const std::string& path);
@@ -51,7 +50,7 @@ bool IsStartableFile(const std::string& path);
 // As StartProcess, and arranges to wait for every process the child starts,
 // and those they start. Where that is not possible the child still starts,
 // and `treeWatch` says why only its own process will be waited for.
-bool StartProcessTree(const char* commandLine, ChildProcess* child);
+bool StartProcessTree(const char* program, const char* commandLine, ChildProcess* child);
 
 // Waits without a time limit for the child's own process to end
 // (WaitForSingleObject), takes its exit code (GetExitCodeProcess), then, when

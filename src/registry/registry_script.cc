@@ -122,7 +122,7 @@ void CarryOutRegistryScript(RegistryStepOutcome* outcome) {
   std::string command;
   ChildProcess installer;
   if (ComposeInstallerCommand(plan.installerProgram, outcome->scriptPath, &command) &&
-      StartProcess(command.c_str(), &installer)) {
+      StartProcess(plan.installerProgram.c_str(), command.c_str(), &installer)) {
     WaitForProcessEnd(&installer);
     started = true;
   }

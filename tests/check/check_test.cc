@@ -59,7 +59,7 @@ TEST(LauncherCheck, PlainConfigurationHasNothingToWarnAbout) {
       Check(dir, "; comment\r\n[ PARAMS\t]\rSLEEP=0\r\n", "-silent \"a b\"");
   EXPECT_EQ(checked.status, kCheckClean) << checked.report;
   EXPECT_TRUE(checked.Has("No warnings.")) << checked.report;
-  EXPECT_TRUE(checked.Has("command line: " + dir.WinPath("Quorle.exe") + " -silent \"a b\""))
+  EXPECT_TRUE(checked.Has("command line: \"" + dir.WinPath("Quorle.exe") + "\" -silent \"a b\""))
       << checked.report;
   EXPECT_TRUE(checked.Has("[PARAMS] SLEEP              = 0   (from the file)")) << checked.report;
   EXPECT_TRUE(checked.Has("[PARAMS] DEFAULTCMD         = \"Quorle.exe\"   (default)"))

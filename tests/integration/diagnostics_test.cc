@@ -67,7 +67,9 @@ TEST(Diagnostics, LogGetsOneLinePerStepAndTheExitCodeIsPassedOn) {
   EXPECT_NE(lines[1].find("not run: COPYFROMZIP is 0, not 1"), std::string::npos) << lines[1];
   // Windows hands the launcher setup's whole code; POSIX only its low 8 bits.
   const std::string code = UnderWine() ? "3010" : std::to_string(HostStatus(3010));
-  EXPECT_NE(lines[4].find("ran \"" + package.WinPath("Quorle.exe") + " -q\", exit code " + code),
+  const std::string setup = package.WinPath("Quorle.exe");
+  EXPECT_NE(lines[4].find("ran " + setup + " (command line: \"" + setup + "\" -q), exit code " +
+                          code),
             std::string::npos)
       << lines[4];
   EXPECT_NE(lines[10].find("exit status " + code + " (setup's exit code)"), std::string::npos)

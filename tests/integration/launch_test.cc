@@ -4,23 +4,29 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "integration/launcher_harness.h"
 #include "platform/text.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
-// What the setup program must have received for `tail`: under Windows the
-// raw command line, elsewhere the arguments the tail splits into.
-void ExpectSetupGot(const LauncherPackage& package, const std::string& setupPath,
-                    const std::string& tail, const StandinRecord& record) {
+// What the setup program must have received for `tail`: its own path whole
+// as argv[0], under Windows the raw command line with that path quoted,
+// and the arguments the tail splits into.
+void ExpectSetupGot(const std::string& setupPath, const std::string& tail,
+                    const StandinRecord& record) {
+  const std::string path = WineAnsi(setupPath);
+  EXPECT_EQ(record.argv0, path);
   if (UnderWine()) {
     ASSERT_TRUE(record.commandLine.has_value());
-    EXPECT_EQ(*record.commandLine, tail.empty() ? setupPath : setupPath + " " + tail);
+    EXPECT_EQ(*record.commandLine, "\"" + path + "\"" + (tail.empty() ? "" : " " + tail));
   }
   EXPECT_EQ(record.arguments, SplitArguments(tail.c_str()));
-  (void)package;
 }
 
 }  // namespace
@@ -32,7 +38,7 @@ TEST(Launch, TailReachesTheSetupProgramByteForByte) {
   EXPECT_EQ(result.status, 1);
   auto records = package.Records();
   ASSERT_EQ(records.size(), 1u);
-  ExpectSetupGot(package, package.WinPath("Quorle.exe"), tail, records[0]);
+  ExpectSetupGot(package.WinPath("Quorle.exe"), tail, records[0]);
 }
 
 TEST(Launch, EmptyTailGivesExactlyTheSetupPath) {
@@ -40,7 +46,7 @@ TEST(Launch, EmptyTailGivesExactlyTheSetupPath) {
   EXPECT_EQ(package.Run("").status, 1);
   auto records = package.Records();
   ASSERT_EQ(records.size(), 1u);
-  ExpectSetupGot(package, package.WinPath("Quorle.exe"), "", records[0]);
+  ExpectSetupGot(package.WinPath("Quorle.exe"), "", records[0]);
 }
 
 TEST(Launch, DefaultCommandNamesTheSetupProgram) {
@@ -51,16 +57,57 @@ TEST(Launch, DefaultCommandNamesTheSetupProgram) {
   EXPECT_TRUE(package.Records().empty());
   auto records = package.Records("Other.exe");
   ASSERT_EQ(records.size(), 1u);
-  ExpectSetupGot(package, package.WinPath("Other.exe"), "-x", records[0]);
+  ExpectSetupGot(package.WinPath("Other.exe"), "-x", records[0]);
 }
 
-TEST(Launch, DefaultCommandOptionsComeBeforeTheTail) {
+// Each form DEFAULTCMD takes starts the program it names inside the
+// package, with its options before the tail, or nothing, saying why.
+TEST(Launch, EachDefaultCmdFormStartsItsOwnProgramOrNothing) {
   LauncherPackage package;
-  package.WriteIni("[PARAMS]\nDEFAULTCMD=Quorle.exe /opt \"two words\"\n");
-  EXPECT_EQ(package.Run("-tail").status, 1);
-  auto records = package.Records();
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].arguments, (std::vector<std::string>{"/opt", "two words", "-tail"}));
+  const std::vector<std::string> programs = {"Quorle.exe", "My Setup.exe",
+                                             "Setup Files/NWSetup.exe"};
+  for (const std::string& program : programs) package.InstallStandin(program);
+  struct Case {
+    std::string defaultCmd;
+    std::string program;  // empty: nothing starts, and the log says so
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {"Quorle.exe /opt \"two words\"", "Quorle.exe", {"/opt", "two words"}},
+      {"My Setup.exe /q", "My Setup.exe", {"/q"}},
+      {"\"Setup Files\\NWSetup.exe\" /quiet", "Setup Files/NWSetup.exe", {"/quiet"}},
+      // Setup.exe, the launcher, is the shorter reading.
+      {"Setup Files\\NWSetup.exe /quiet", "Setup Files/NWSetup.exe", {"/quiet"}},
+      {"\"Quorle.exe /q", "", {}},
+      {"..\\pkg\\Quorle.exe", "", {}},
+  };
+  size_t runs = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.defaultCmd);
+    package.WriteIni("[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
+                     "\nDEFAULTCMD=" + c.defaultCmd + "\n");
+    fs::remove(package.Path("run.log"));
+    EXPECT_EQ(package.Run("-tail").status, 1);
+    size_t records = 0;
+    for (const std::string& program : programs) records += package.Records(program).size();
+    const std::string log = package.dir().Read("pkg/run.log");
+    if (c.program.empty()) {
+      EXPECT_EQ(records, runs);
+      EXPECT_NE(log.find("setup: not started: DEFAULTCMD " + c.defaultCmd), std::string::npos)
+          << log;
+      continue;
+    }
+    ASSERT_EQ(records, ++runs);
+    const StandinRecord record = package.Records(c.program).back();
+    std::vector<std::string> expected = c.options;
+    expected.push_back("-tail");
+    EXPECT_EQ(record.argv0, package.WinPath(c.program));
+    EXPECT_EQ(record.arguments, expected);
+    EXPECT_NE(log.find("setup: ran " + package.WinPath(c.program) + " (command line: \"" +
+                       package.WinPath(c.program) + "\" "),
+              std::string::npos)
+        << log;
+  }
 }
 
 TEST(Launch, EmptyOrOverlongDefaultCommandStartsNothing) {
@@ -74,8 +121,8 @@ TEST(Launch, EmptyOrOverlongDefaultCommandStartsNothing) {
 
 TEST(Launch, OverlongCommandStartsNothing) {
   LauncherPackage package;
-  // The setup command holds at most 519 characters.
-  std::string room(519 - package.WinPath("Quorle.exe").size() - 1, 'a');
+  // The setup command, "<path>" <tail>, holds at most 519 characters.
+  std::string room(519 - package.WinPath("Quorle.exe").size() - 3, 'a');
   EXPECT_EQ(package.Run(room).status, 1);
   EXPECT_EQ(package.Records().size(), 1u);
   EXPECT_EQ(package.Run(room + "a").status, 1);
@@ -103,19 +150,17 @@ TEST(Launch, SetupRunsInTheLaunchersCurrentDirectory) {
   EXPECT_EQ(records[0].cwd, expected);
 }
 
-TEST(Launch, BlanksInTheDirectoryLeaveTheSetupPathUnquoted) {
-  LauncherPackage package("Setup.exe", "my pkg");
-  EXPECT_EQ(package.Run("-x").status, 1);
+// The launcher runs elevated from folders anyone may write to: blanks in
+// the package's path must never let a program planted one folder up run.
+TEST(Launch, SetupInAFolderWithBlanksRunsByItsWholePath) {
+  LauncherPackage package("Setup.exe", "uq/Pkg Dir \xC3\xA9");
+  package.InstallStandin("../Pkg.exe");
+  const std::string tail = "-x \"a b\"";
+  EXPECT_EQ(package.Run(tail).status, 1);
+  EXPECT_TRUE(package.Records("../Pkg.exe").empty());
   auto records = package.Records();
   ASSERT_EQ(records.size(), 1u);
-  if (UnderWine()) {
-    // Wine puts quotes around the program path it found; Windows passes the
-    // line on as it is.
-    EXPECT_EQ(*records[0].commandLine, "\"" + package.WinPath("Quorle.exe") + "\" -x");
-  } else {
-    // The program's own runtime splits the unquoted path at the blank.
-    EXPECT_EQ(records[0].arguments, (std::vector<std::string>{"pkg\\Quorle.exe", "-x"}));
-  }
+  ExpectSetupGot(package.WinPath("Quorle.exe"), tail, records[0]);
 }
 
 TEST(Launch, WaitsForTheSetupProgramThenPausesOnlyWhenSleepIsOne) {

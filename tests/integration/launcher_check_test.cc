@@ -71,8 +71,8 @@ TEST(LauncherCheckProgram, DemoPackage) {
   EXPECT_TRUE(run.Has("[PARAMS] DEFAULTCMD         = \"Quorle.exe\"   (from the file)")) << run.output;
   EXPECT_TRUE(run.Has("COPYFROMZIP is 1, but " + package.WinPath("Setup.2k") + " is missing"))
       << run.output;
-  EXPECT_TRUE(run.Has("- setup: command line: " + package.WinPath("Quorle.exe") + " -silent\n"
-                      "    runs " + package.WinPath("Quorle.exe")))
+  EXPECT_TRUE(run.Has("- setup: program: " + package.WinPath("Quorle.exe") +
+                      "\n    command line: \"" + package.WinPath("Quorle.exe") + "\" -silent\n"))
       << run.output;
   EXPECT_TRUE(run.Has("    | HKLM, \"Software\\Demo Vendor\\Demo\",\"Version\",0x00010001,7\n"))
       << run.output;
@@ -101,6 +101,34 @@ TEST(LauncherCheckProgram, BrokenAndMissingConfigurations) {
   run = RunCheck({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.Has("usage: launcher-check")) << run.output;
+}
+
+// What setup would be started as, and the DEFAULTCMD values that start
+// nothing or could mean another program.
+TEST(LauncherCheckProgram, ShowsTheSetupProgramAndWarnsAboutDoubtfulDefaultCmd) {
+  LauncherPackage package;
+  package.InstallStandin("Setup Files/NWSetup.exe");
+  const std::string program = package.WinPath("Setup Files/NWSetup.exe");
+  package.WriteIni("[PARAMS]\nDEFAULTCMD=Setup Files\\NWSetup.exe /quiet\n");
+  CheckRun run = RunCheck({package.WinPath("Setup.exe"), "--tail", "-t"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(run.Has("- setup: program: " + program + "\n    command line: \"" + program +
+                      "\" /quiet -t\n"))
+      << run.output;
+  EXPECT_TRUE(run.Has("could be read two ways")) << run.output;
+
+  const std::pair<std::string, std::string> refused[] = {
+      {"\"Setup Files\\NWSetup.exe /quiet", "opens a quote it never closes"},
+      {"..\\x.exe", "names a program outside"},
+      {"Setup.exe", "names the launcher itself"},
+  };
+  for (const auto& [value, why] : refused) {
+    package.WriteIni("[PARAMS]\nDEFAULTCMD=" + value + "\n");
+    run = RunCheck({package.WinPath("Setup.exe")});
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_TRUE(run.Has("- setup: nothing is started: DEFAULTCMD \"" + value + "\" " + why))
+        << run.output;
+  }
 }
 
 // The profile deployment's second destination, below the profiles folder,

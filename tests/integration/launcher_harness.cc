@@ -1,6 +1,7 @@
 #include "integration/launcher_harness.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +112,22 @@ std::string BuildProgram(const std::string& name) {
   return (dir / "test-bin" / file).string();
 }
 
+std::string WineAnsi(const std::string& utf8) {
+  if (!UnderWine()) return utf8;
+  iconv_t converter = iconv_open("CP1252", "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return utf8;
+  std::string ansi(utf8.size(), '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t inLeft = utf8.size();
+  char* out = &ansi[0];
+  size_t outLeft = ansi.size();
+  const bool converted = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+  iconv_close(converter);
+  if (!converted) return utf8;
+  ansi.resize(ansi.size() - outLeft);
+  return ansi;
+}
+
 std::string WinePrefix() { return UnderWine() ? RequiredEnv("WINEPREFIX") : std::string(); }
 
 std::string RunWineCommand(const std::vector<std::string>& arguments, int* status,
@@ -155,6 +172,7 @@ void LauncherPackage::WriteIni(const std::string& text) const {
 }
 
 void LauncherPackage::InstallStandin(const std::string& name) const {
+  fs::create_directories(fs::path(Path(name)).parent_path());
   fs::copy_file(BuildProgram("standin"), Path(name), fs::copy_options::overwrite_existing);
   fs::permissions(Path(name), fs::perms::owner_all, fs::perm_options::add);
 }
@@ -173,7 +191,7 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
   LaunchResult result;
   result.startMs = NowMs();
   if (UnderWine()) {
-    std::string line = "\"" + WinPath(launcherName_) + "\"";
+    std::string line = "\"" + WineAnsi(WinPath(launcherName_)) + "\"";
     if (!options.tail.empty()) line += " " + options.tail;
     std::ostringstream request;
     for (const auto& change : options.env) {
@@ -236,6 +254,8 @@ std::vector<StandinRecord> LauncherPackage::Records(const std::string& name) con
       records.back().cwd = value;
     } else if (field == "cmdline") {
       records.back().commandLine = HexDecode(value);
+    } else if (field == "argv0") {
+      records.back().argv0 = HexDecode(value);
     } else if (field == "arg") {
       records.back().arguments.push_back(HexDecode(value));
     } else if (field == "copy") {

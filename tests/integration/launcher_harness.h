@@ -21,6 +21,11 @@ bool UnderWine();
 // the test programs ("standin", "spawn-driver"); ".exe" added under Wine.
 std::string BuildProgram(const std::string& name);
 
+// A host path's bytes as a Windows program under Wine sees them: in the
+// tests' Western locale Wine's ANSI code page is 1252. Natively, and for
+// text that page lacks, the bytes stay as they are.
+std::string WineAnsi(const std::string& utf8);
+
 // The Wine prefix the tests run in (empty natively).
 std::string WinePrefix();
 
@@ -43,6 +48,7 @@ struct StandinRecord {
   long long endMs = 0;
   std::string cwd;
   std::optional<std::string> commandLine;  // Windows only: the raw line
+  std::string argv0;                        // as the program's runtime split it
   std::vector<std::string> arguments;
   // The file STANDIN_COPY(_<NAME>) named, as the stand-in found it.
   std::optional<std::string> copy;

@@ -2,6 +2,7 @@
 //   start <ms since epoch>
 //   cwd <current directory>
 //   cmdline <raw command line, hex; Windows only>
+//   argv0 <the program's own argv[0], hex>
 //   arg <argument, hex>         (one line per argument after the program)
 //   copy <contents, hex>        (of the file STANDIN_COPY_<NAME> or STANDIN_COPY names,
 //                                "*" for the last argument; "copy missing" when it
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   std::fprintf(out, "cmdline %s\n", HexEncode(GetCommandLineA()).c_str());
 #endif
+  std::fprintf(out, "argv0 %s\n", HexEncode(argv[0]).c_str());
   for (int i = 1; i < argc; ++i) std::fprintf(out, "arg %s\n", HexEncode(argv[i]).c_str());
   std::fflush(out);
   if (const char* program = Request("STANDIN_SPAWN")) StartWithoutWaiting(program);

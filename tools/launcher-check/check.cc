@@ -581,31 +581,47 @@ void Checker::CountedEntries(const char* countKey, uint32_t count,
 
 void Checker::CheckSetup() {
   const SetupPlan plan = PlanSetupProgram(launcherPath_.c_str(), settings_, request_.tail.c_str());
-  if (plan.block == SetupBlock::kDefaultCmdTooLong) {
-    r_.Line("- setup: nothing is started: DEFAULTCMD is longer than 260 characters");
+  const std::string value = std::string("DEFAULTCMD \"") + settings_.DEFAULTCMD + "\"";
+  std::string blocked;
+  switch (plan.block) {
+    case SetupBlock::kNone: break;
+    case SetupBlock::kDefaultCmdTooLong:
+      r_.Line("- setup: nothing is started: DEFAULTCMD is longer than 260 characters");
+      return;
+    case SetupBlock::kDefaultCmdEmpty:
+      blocked = "DEFAULTCMD is present but empty";
+      break;
+    case SetupBlock::kUnclosedQuote:
+      blocked = value + " opens a quote it never closes";
+      break;
+    case SetupBlock::kOutsideDirectory:
+      blocked = value + " names a program outside " + paths_.exeDirectory +
+                " (an absolute path or \"..\")";
+      break;
+    case SetupBlock::kLauncherItself:
+      blocked = value + " names the launcher itself, " + plan.program;
+      break;
+    case SetupBlock::kOwnPathUnknown:
+    case SetupBlock::kCommandTooLong:
+      blocked = "the setup path or command is too long";
+      break;
+  }
+  if (!blocked.empty()) {
+    r_.Line("- setup: nothing is started: " + blocked);
+    r_.Warn(blocked + ": no setup program is started");
     return;
   }
-  if (plan.block != SetupBlock::kNone) {
-    r_.Line("- setup: nothing is started: the setup path or command would be too long");
-    r_.Warn("the setup path or command is too long: no setup program is started");
-    return;
-  }
-  if (plan.defaultCmdEmpty) {
-    r_.Line(
-        "- setup: nothing is started: DEFAULTCMD is empty, so the command names the launcher's "
-        "folder");
-    r_.Warn("DEFAULTCMD is present but empty: no setup program is started");
-    return;
-  }
-  r_.Line(std::string("- setup: command line: ") + plan.command);
-  const std::string program = FindCommandProgram(plan.command);
-  if (program.empty()) {
+  r_.Line(std::string("- setup: program: ") + plan.program);
+  r_.Line(std::string("    command line: ") + plan.command);
+  if (plan.readings > 1)
+    r_.Warn(value + " could be read two ways: more than one blank-separated beginning of it " +
+            "names a file; " + plan.program + " is taken (quote the program's name to say which)");
+  if (!plan.programFound) {
     r_.Line("    no such program: nothing would be started, and the launcher goes on without waiting");
-    r_.Warn(std::string("DEFAULTCMD \"") + settings_.DEFAULTCMD + "\" names no existing file in " +
-            paths_.exeDirectory);
+    r_.Warn(value + " names no existing file in " + paths_.exeDirectory);
     return;
   }
-  r_.Line("    runs " + program + ", and the launcher waits for it to end");
+  r_.Line("    the launcher waits for it to end");
   if (!plan.waitForTree) {
     r_.Line("    the wait is for the setup program's own process, not for what it starts; " +
             SwitchReason(kSectionParams, "WAITALL", settings_.WAITALL));
