@@ -246,11 +246,20 @@ void ReportStartMenu(const RunReport& report, const StartMenuOutcome& outcome) {
     case RelocationBlock::kSourceMissing:
       Line(report, step, {"nothing moved: ", plan.source, " is not there"});
       return;
+    case RelocationBlock::kSourceIsLink:
+      Line(report, step, {"nothing moved: ", plan.source, " is a link"});
+      return;
+    case RelocationBlock::kSourceNotAdministrators:
+      Line(report, step, {"nothing moved: ", plan.source,
+                          " was not made by an administrator (its owner is another user)"});
+      return;
     case RelocationBlock::kTargetExists:
       Line(report, step, {"nothing moved: ", plan.target, " exists already"});
       return;
     case RelocationBlock::kNone: break;
   }
+  for (const std::string& link : outcome.linksLeft)
+    Line(report, step, {"left ", link, " where it is: it is a link"});
   Line(report, step, {outcome.moved ? "moved " : "moved only part of ", plan.source, " into ",
                       plan.target, outcome.sourceRemoved ? "" : "; the source folder stays"});
 }

@@ -34,8 +34,9 @@ bool BuildProfilesRoot(const DeploymentEnvironment& env, char (&root)[kPathBuffe
 
 bool ExistsAt(void*, const std::string& path) { return PathExists(path); }
 
-ExtractionOutcome ExtractAt(void*, const std::string& archivePath, const std::string& destination) {
-  return ExtractZipArchive(archivePath, destination);
+ExtractionOutcome ExtractAt(void*, const std::string& archivePath, const std::string& destination,
+                            LinkPolicy links) {
+  return ExtractZipArchive(archivePath, destination, links);
 }
 
 }  // namespace
@@ -68,6 +69,7 @@ DeploymentPlan PlanProfileDeployment(const char* profileArchivePath,
                                      const DeploymentActions& actions) {
   DeploymentPlan plan;
   plan.kind = DeploymentKind::kProfile;
+  plan.links = LinkPolicy::kRefused;
   plan.archivePath = profileArchivePath;
   char root[kPathBufferSize];
   const bool haveRoot = BuildProfilesRoot(env, root);
@@ -101,7 +103,8 @@ DeploymentOutcome CarryOutDeployment(const DeploymentPlan& plan, const Deploymen
   outcome.ran = true;
   outcome.plan = plan;
   for (const std::string& destination : plan.destinations)
-    outcome.extractions.push_back(actions.extract(actions.context, plan.archivePath, destination));
+    outcome.extractions.push_back(
+        actions.extract(actions.context, plan.archivePath, destination, plan.links));
   return outcome;
 }
 

@@ -23,7 +23,7 @@ struct DeploymentActions {
   void* context;
   bool (*pathExists)(void* context, const std::string& path);
   ExtractionOutcome (*extract)(void* context, const std::string& archivePath,
-                               const std::string& destination);
+                               const std::string& destination, LinkPolicy links);
 };
 
 // The real ones: PathExists and ExtractZipArchive.
@@ -37,6 +37,8 @@ struct DeploymentPlan {
   std::string archivePath;
   std::vector<std::string> destinations;  // prefixes, each ending in a backslash
   const char* noDestination = "";         // why there is none, when empty
+  // A user may change his profile's folders, never the Windows directory.
+  LinkPolicy links = LinkPolicy::kEntered;
 };
 
 // The system archive goes into the Windows directory ("SystemRoot").

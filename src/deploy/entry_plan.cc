@@ -89,6 +89,7 @@ std::string DescribeEntrySkip(EntrySkip skip) {
       return "UTF-8 name: code page " + std::to_string(CurrentAnsiCodePage()) +
              " cannot hold its characters";
     case EntrySkip::kHostileName: return "hostile name: would land outside the folder";
+    case EntrySkip::kThroughLink: return "a folder on its way is a link";
     case EntrySkip::kPathTooLong:
       return "path longer than " + std::to_string(kMaxPathLength) + " characters";
   }

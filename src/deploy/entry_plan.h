@@ -20,6 +20,7 @@ enum class EntrySkip {
   kUnrepresentable,  // a UTF-8 name with characters the code page lacks
   kHostileName,      // it would land outside the destination, or in a stream
   kPathTooLong,      // destination and name are longer than a path may be
+  kThroughLink,      // a folder on its way is a link (see link_guard.h)
 };
 
 struct EntryPlan {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/path_buffer.h"
+#include "deploy/link_guard.h"
 #include "deploy/pending_files.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -181,7 +182,7 @@ bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime) {
 
 ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
                                         const std::string& destination,
-                                        const EntryActions& actions) {
+                                        const EntryActions& actions, LinkPolicy links) {
   ExtractionOutcome outcome;
   outcome.archivePath = archivePath;
   outcome.destination = destination;
@@ -192,13 +193,18 @@ ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::stri
   }
   outcome.opened = true;
 
+  const bool guarded = links == LinkPolicy::kRefused;
+  const bool destinationTrusted = !guarded || DestinationLinksTrusted(destination);
   KnownDirectories known;
   PendingFiles pending(&outcome);
   char name[kEntryNameSize];
   for (;;) {
     ZipEntryInfo info;
     if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
-    const EntryPlan plan = PlanArchiveEntry(name, info, destination);
+    EntryPlan plan = PlanArchiveEntry(name, info, destination);
+    if (guarded && plan.skip == EntrySkip::kNone &&
+        (!destinationTrusted || LinkBelowDestination(plan.target, destination.size())))
+      plan.skip = EntrySkip::kThroughLink;
     switch (actions.carryOut(actions.context, plan, {reader, archive, &info, &known, &pending})) {
       case EntryResult::kDone:
         ++(plan.kind == EntryKind::kDirectory ? outcome.directories : outcome.filesWritten);
@@ -216,6 +222,7 @@ ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::stri
 }
 
 ExtractionOutcome ExtractZipArchive(const std::string& archivePath,
-                                    const std::string& destination) {
-  return ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination);
+                                    const std::string& destination, LinkPolicy links) {
+  return ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination,
+                               kWritingEntryActions, links);
 }

@@ -58,6 +58,14 @@ struct EntryActions {
 // Writes files and makes directories (`context` unused).
 extern const EntryActions kWritingEntryActions;
 
+// Whether the extraction enters links on its way. kRefused suits a
+// destination that a user may change (his profile): an entry is skipped
+// when a folder on its way below the destination is a link, and every entry
+// when a link on the destination's own path was made by anyone but an
+// administrator (link_guard.h). Each entry is asked afresh, just before it
+// is written.
+enum class LinkPolicy { kEntered, kRefused };
+
 // Unpacks every entry of the archive below `destination`, which is a prefix
 // (callers end it with a backslash): entry "a/b.txt" lands at
 // destination + "a\b.txt", missing directories created on the way, with
@@ -68,10 +76,12 @@ extern const EntryActions kWritingEntryActions;
 // target only when its data is complete and its CRC matches, so a damaged
 // entry never replaces or leaves a file. An entry whose data cannot be
 // opened ends the extraction there.
-ExtractionOutcome ExtractZipArchive(const std::string& archivePath, const std::string& destination);
+ExtractionOutcome ExtractZipArchive(const std::string& archivePath, const std::string& destination,
+                                    LinkPolicy links = LinkPolicy::kEntered);
 ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
                                         const std::string& destination,
-                                        const EntryActions& actions = kWritingEntryActions);
+                                        const EntryActions& actions = kWritingEntryActions,
+                                        LinkPolicy links = LinkPolicy::kEntered);
 
 // The file-system calls of the directory creation, replaceable in tests.
 struct DirectoryActions {

@@ -4,6 +4,7 @@
 
 #include "core/fixed_names.h"
 #include "core/path_buffer.h"
+#include "platform/file_owner.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
 
@@ -60,7 +61,8 @@ bool NamesAFolder(const char* destination) {
 
 }  // namespace
 
-int MoveDirectoryTree(const char* source, const char* destination) {
+int MoveDirectoryTree(const char* source, const char* destination,
+                      std::vector<std::string>* linksLeft) {
   if (!NamesAFolder(destination)) return 0;
   if (!PathExists(destination) && !CreateFolderAndParents(destination)) return 0;
   char pattern[kPathBufferSize];
@@ -78,11 +80,14 @@ int MoveDirectoryTree(const char* source, const char* destination) {
       result = 0;
       break;
     }
-    // Only a plain directory is walked into. Anything with a further
-    // attribute (read-only, hidden, a link) is moved as one piece, content
-    // and all.
-    if (GetPathAttributes(entrySource) == kAttributeDirectory) {
-      if (!MoveDirectoryTree(entrySource, entryDestination)) {
+    // Only a plain directory is walked into. A link stays: moved, it would
+    // put whatever it leads to into every user's Start menu. Anything with
+    // another attribute (read-only, hidden) is moved as one piece.
+    const uint32_t attributes = GetPathAttributes(entrySource);
+    if (attributes != kInvalidFileAttributes && (attributes & kAttributeReparsePoint) != 0) {
+      if (linksLeft != nullptr) linksLeft->push_back(entrySource);
+    } else if (attributes == kAttributeDirectory) {
+      if (!MoveDirectoryTree(entrySource, entryDestination, linksLeft)) {
         result = 0;
         break;
       }
@@ -103,7 +108,11 @@ StartMenuPlan PlanStartMenuRelocation() {
   if (!GetCommonProgramsFolder(programs, sizeof(programs))) return plan;
   plan.block = RelocationBlock::kTargetTooLong;
   if (!JoinPath(programs, kStartMenuFolderName, plan.target)) return plan;
-  plan.block = !PathExists(plan.source)  ? RelocationBlock::kSourceMissing
+  const uint32_t source = GetPathAttributes(plan.source);
+  plan.block = source == kInvalidFileAttributes ? RelocationBlock::kSourceMissing
+               : (source & kAttributeReparsePoint) != 0 ? RelocationBlock::kSourceIsLink
+               : QueryPathOwner(plan.source) == PathOwner::kOther
+                   ? RelocationBlock::kSourceNotAdministrators
                : PathExists(plan.target) ? RelocationBlock::kTargetExists
                                          : RelocationBlock::kNone;
   return plan;
@@ -114,7 +123,8 @@ StartMenuOutcome RelocateStartMenuFolder() {
   outcome.ran = true;
   outcome.plan = PlanStartMenuRelocation();
   if (outcome.plan.block != RelocationBlock::kNone) return outcome;
-  outcome.moved = MoveDirectoryTree(outcome.plan.source, outcome.plan.target) == 1;
+  outcome.moved =
+      MoveDirectoryTree(outcome.plan.source, outcome.plan.target, &outcome.linksLeft) == 1;
   outcome.sourceRemoved = RemoveDirectoryAt(outcome.plan.source);
   return outcome;
 }

@@ -1,6 +1,9 @@
 #ifndef LAUNCHER_HOUSEKEEPING_START_MENU_H
 #define LAUNCHER_HOUSEKEEPING_START_MENU_H
 
+#include <string>
+#include <vector>
+
 #include "core/path_buffer.h"
 
 // Why the relocation does nothing, or kNone when it moves the folder.
@@ -9,6 +12,11 @@ enum class RelocationBlock {
   kNoProgramsFolder,  // the system names no all-users programs folder
   kTargetTooLong,     // the folder's path there would not fit a path buffer
   kSourceMissing,
+  // Anyone may create the folder on drive C; what it holds goes into every
+  // user's Start menu only when an administrator made it, and never
+  // through a link.
+  kSourceIsLink,
+  kSourceNotAdministrators,
   kTargetExists,
 };
 
@@ -20,7 +28,9 @@ struct StartMenuPlan {
 
 // Where the program folder "c:\Tessik Halvern Wireless" would go: into the
 // all-users Start-menu programs folder under the same name, unless the
-// source is missing or the target exists already.
+// source is missing, is a link or was made by someone other than an
+// administrator (platform/file_owner.h; systems without owners are taken at
+// their word), or the target exists already.
 StartMenuPlan PlanStartMenuRelocation();
 
 struct StartMenuOutcome {
@@ -28,6 +38,7 @@ struct StartMenuOutcome {
   StartMenuPlan plan;
   bool moved = false;          // every entry was moved
   bool sourceRemoved = false;  // nothing was left in the source folder
+  std::vector<std::string> linksLeft;  // links found inside, left where they are
 };
 
 // The step: carries out the plan, then removes the source folder if nothing
@@ -37,9 +48,12 @@ StartMenuOutcome RelocateStartMenuFolder();
 // Moves everything below `source` into `destination`, creating the
 // destination and the directories on its way first. A subdirectory with no
 // attribute but the directory one is walked into (and left behind, empty);
-// anything else, including a directory with further attributes, is moved
-// whole, replacing a file of that name. Stops at the first failure: returns
-// 1 when every entry was moved, 0 otherwise. Removes no directory.
-int MoveDirectoryTree(const char* source, const char* destination);
+// a link (a reparse point) is neither walked nor moved, and is added to
+// `linksLeft` when given; anything else, including a directory with further
+// attributes, is moved whole, replacing a file of that name. Stops at the
+// first failure: returns 1 when every entry was moved or left as a link, 0
+// otherwise. Removes no directory.
+int MoveDirectoryTree(const char* source, const char* destination,
+                      std::vector<std::string>* linksLeft = nullptr);
 
 #endif

@@ -179,6 +179,24 @@ TEST(LauncherCheck, EachDestinationIsCheckedForPathLength) {
   EXPECT_TRUE(checked.Has("1 entry is skipped when unpacked")) << checked.report;
 }
 
+#ifndef _WIN32
+// The dry run asks the profile's folders as the launcher will.
+TEST(LauncherCheck, MarksEntriesBelowALinkInTheProfile) {
+  TempDir dir;
+  dir.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "c"}}).bytes);
+  WriteProgram(dir, "Quorle.exe");
+  dir.Write("elsewhere/.keep", "");
+  dir.Write("user/.keep", "");
+  std::filesystem::create_directory_symlink(dir.Path("elsewhere"), dir.Path("user/Vendor"));
+  SetEnv("APPDATA", dir.WinPath("user"));
+  SetEnv("ALLUSERSPROFILE", dir.WinPath("profiles\\All Users"));
+  const Checked checked = Check(dir, "[BEFORE]\nCOPYSETFROMZIP=1\n");
+  EXPECT_TRUE(checked.Has("Vendor\\app.cfg -> " + dir.WinPath("user") +
+                          "\\Vendor\\app.cfg SKIPPED (a folder on its way is a link)"))
+      << checked.report;
+}
+#endif
+
 TEST(LauncherCheck, ShowsTheRegistryScriptAndInstallerCommand) {
   TempDir dir;
   WriteProgram(dir, "Quorle.exe");

@@ -25,7 +25,7 @@ bool RecordProbe(void* context, const std::string& path) {
 }
 
 ExtractionOutcome RecordExtract(void* context, const std::string& archivePath,
-                                const std::string& destination) {
+                                const std::string& destination, LinkPolicy) {
   static_cast<Recorder*>(context)->calls.push_back("extract " + archivePath + " -> " + destination);
   return ExtractionOutcome();
 }

@@ -559,4 +559,51 @@ TEST_P(Extraction, EveryNameLandsUnderItsOwnNameInTheCodePage) {
 
 INSTANTIATE_TEST_SUITE_P(Readers, Extraction, ::testing::ValuesIn(Readers()), ReaderName);
 
+#ifndef _WIN32
+// --- Links on the way (a profile, which its user may change) ---------------
+
+class GuardedExtraction : public ::testing::Test {
+ protected:
+  ExtractionOutcome Extract(const std::string& destination, LinkPolicy links) {
+    dir_.Write("a.zip", BuildZip({{"Vendor/app.cfg", "cfg"},
+                                  {"Vendor/sub/", ""},
+                                  {"Other/x.cfg", "x"},
+                                  {"top.txt", "top"}})
+                            .bytes);
+    return ExtractZipArchive(dir_.WinPath("a.zip"), dir_.WinPath(destination) + "\\", links);
+  }
+  TempDir dir_;
+};
+
+TEST_F(GuardedExtraction, EntriesBelowALinkAreSkippedAndTheRestLands) {
+  fs::create_directories(dir_.Path("elsewhere"));
+  fs::create_directories(dir_.Path("profile"));
+  fs::create_directory_symlink(dir_.Path("elsewhere"), dir_.Path("profile/Vendor"));
+  const ExtractionOutcome outcome = Extract("profile", LinkPolicy::kRefused);
+  EXPECT_TRUE(fs::is_empty(dir_.Path("elsewhere")));
+  EXPECT_EQ(dir_.Read("profile/Other/x.cfg"), "x");
+  EXPECT_EQ(dir_.Read("profile/top.txt"), "top");
+  ASSERT_EQ(outcome.skipped.size(), 2u);
+  for (const EntryPlan& entry : outcome.skipped) EXPECT_EQ(entry.skip, EntrySkip::kThroughLink);
+
+  // The Windows directory's extraction enters links, as it always did.
+  Extract("profile", LinkPolicy::kEntered);
+  EXPECT_EQ(dir_.Read("elsewhere/app.cfg"), "cfg");
+}
+
+TEST_F(GuardedExtraction, ALinkOnTheDestinationsOwnPathIsEnteredOnlyWhenAnAdministratorMadeIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  fs::create_directories(dir_.Path("real"));
+  fs::create_directory_symlink(dir_.Path("real"), dir_.Path("profile"));
+  EXPECT_TRUE(Extract("profile", LinkPolicy::kRefused).skipped.empty());
+  EXPECT_EQ(dir_.Read("real/top.txt"), "top");
+
+  fs::remove_all(dir_.Path("real/top.txt"));
+  ASSERT_EQ(lchown(dir_.Path("profile").c_str(), 65534, 65534), 0);
+  const ExtractionOutcome outcome = Extract("profile", LinkPolicy::kRefused);
+  EXPECT_EQ(outcome.skipped.size(), 4u);
+  EXPECT_FALSE(dir_.Exists("real/top.txt"));
+}
+#endif
+
 }  // namespace

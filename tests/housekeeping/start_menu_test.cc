@@ -5,12 +5,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -189,6 +192,39 @@ TEST_F(Relocate, DoesNothingWithoutASourceOrWithATargetAlreadyThere) {
   RelocateStartMenuFolder();
   EXPECT_EQ(dir.Read(Source("Tool.lnk")), "tool");
   EXPECT_TRUE(IsEmptyDirectory(dir.Path("programs")));
+}
+
+// Anyone may create the source folder on drive C: only what an
+// administrator made is moved, and never through a link.
+TEST_F(Relocate, ASourceOfAnotherUserOrALinkIsNotMoved) {
+  fs::create_directories(dir.Path("elsewhere"));
+  dir.Write("elsewhere/Tool.lnk", "tool");
+  fs::create_directory_symlink(dir.Path("elsewhere"), dir.Path(Source()));
+  StartMenuOutcome outcome = RelocateStartMenuFolder();
+  EXPECT_EQ(outcome.plan.block, RelocationBlock::kSourceIsLink);
+  EXPECT_EQ(dir.Read("elsewhere/Tool.lnk"), "tool");
+
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give the folder to another user";
+  fs::remove(dir.Path(Source()));
+  dir.Write(Source("Tool.lnk"), "tool");
+  ASSERT_EQ(chown(dir.Path(Source()).c_str(), 65534, 65534), 0);
+  outcome = RelocateStartMenuFolder();
+  EXPECT_EQ(outcome.plan.block, RelocationBlock::kSourceNotAdministrators);
+  EXPECT_EQ(dir.Read(Source("Tool.lnk")), "tool");
+  EXPECT_TRUE(IsEmptyDirectory(dir.Path("programs")));
+}
+
+TEST_F(Relocate, LinksInsideAreNeitherFollowedNorMoved) {
+  dir.Write("elsewhere/Secret.lnk", "secret");
+  dir.Write(Source("Tool.lnk"), "tool");
+  fs::create_directory_symlink(dir.Path("elsewhere"), dir.Path(Source("Extras")));
+  const StartMenuOutcome outcome = RelocateStartMenuFolder();
+  EXPECT_TRUE(outcome.moved);
+  EXPECT_EQ(outcome.linksLeft, (std::vector<std::string>{"c:\\Tessik Halvern Wireless\\Extras"}));
+  EXPECT_EQ(dir.Read(Target("Tool.lnk")), "tool");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir.Path(Target("Extras")))));
+  EXPECT_TRUE(fs::is_symlink(dir.Path(Source("Extras"))));
+  EXPECT_EQ(dir.Read("elsewhere/Secret.lnk"), "secret");
 }
 #endif
 

@@ -116,3 +116,28 @@ TEST(Deploy, LogSaysNothingWasUnpackedFromAFileThatIsNoArchive) {
       << log;
   EXPECT_FALSE(fs::exists(package.Path("user")));
 }
+
+// A user may turn a folder of his profile into a link to anywhere, the
+// system directory included; the launcher writes nothing through it.
+TEST(Deploy, NothingIsWrittenThroughALinkInTheProfile) {
+  LauncherPackage package;
+  package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "cfg"}, {"Other/x.cfg", "x"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
+                   "\n");
+  fs::create_directories(package.Path("elsewhere"));
+  fs::create_directories(package.Path("user"));
+  fs::create_directory_symlink(package.Path("elsewhere"), package.Path("user/Vendor"));
+  RunOptions options;
+  options.env = {{"APPDATA", package.WinPath("user")},
+                 {"ALLUSERSPROFILE", package.WinPath("profiles\\All Users")}};
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_TRUE(fs::is_empty(package.Path("elsewhere")));
+  EXPECT_EQ(ReadFile(package.Path("user/Other/x.cfg")), "x");
+  EXPECT_EQ(ReadFile(package.Path("profiles/Default User/Application Data/Vendor/app.cfg")),
+            "cfg");
+  const std::string log = package.dir().Read("pkg/run.log");
+  EXPECT_NE(log.find("profile deployment: skipped entry \"Vendor\\app.cfg\": a folder on its way "
+                     "is a link"),
+            std::string::npos)
+      << log;
+}

@@ -118,4 +118,33 @@ TEST_F(StartMenu, ASubfolderIsMovedAndLeftBehindEmpty) {
   EXPECT_TRUE(fs::is_empty(source_ / "Extras"));
 }
 
+// Anyone may create the folder on drive C. Under Wine a folder of another
+// Unix user reads as owned by Anonymous, one of the prefix's own user as
+// owned by the account the launcher runs as.
+TEST_F(StartMenu, AFolderOfAnotherUserIsNotMoved) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give the folder to another user";
+  Put(source_ / "Tool.lnk", "tool");
+  ASSERT_EQ(chown(source_.c_str(), 65534, 65534), 0);
+  package_.WriteIni("[PARAMS]\r\nCHECKSTARTPROGRAM=1\r\nLOGFILE=" + package_.WinPath("run.log") +
+                    "\r\n");
+  RunOptions options;
+  options.env = env_;
+  EXPECT_EQ(package_.Run(options).status, 1);
+  EXPECT_EQ(Get(source_ / "Tool.lnk"), "tool");
+  EXPECT_FALSE(fs::exists(target_));
+  const std::string log = package_.dir().Read("pkg/run.log");
+  EXPECT_NE(log.find("was not made by an administrator"), std::string::npos) << log;
+}
+
+TEST_F(StartMenu, ALinkInsideIsNeitherFollowedNorMoved) {
+  Put(source_ / "Tool.lnk", "tool");
+  Put(package_.dir().Path("elsewhere/Secret.lnk"), "secret");
+  fs::create_directory_symlink(package_.dir().Path("elsewhere"), source_ / "Extras");
+  EXPECT_EQ(Run("1"), 1);
+  EXPECT_EQ(Get(target_ / "Tool.lnk"), "tool");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(target_ / "Extras")));
+  EXPECT_TRUE(fs::is_symlink(source_ / "Extras"));
+  EXPECT_EQ(Get(package_.dir().Path("elsewhere/Secret.lnk")), "secret");
+}
+
 }  // namespace

@@ -130,12 +130,12 @@ struct DryExtraction {
 };
 
 ExtractionOutcome DryExtract(void* context, const std::string& archivePath,
-                             const std::string& destination) {
+                             const std::string& destination, LinkPolicy links) {
   auto* runs = static_cast<std::vector<DryExtraction>*>(context);
   runs->emplace_back();
   const EntryActions collect = {&runs->back().entries, CollectPlan};
   runs->back().outcome =
-      ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination, collect);
+      ExtractZipArchiveWith(DefaultZipReader(), archivePath, destination, collect, links);
   return runs->back().outcome;
 }
 
@@ -719,6 +719,16 @@ void Checker::CheckHousekeeping() {
     case RelocationBlock::kSourceMissing:
       r_.Line(std::string("- start menu: does nothing now: ") + plan.source +
               " is not there (setup may create it)");
+      break;
+    case RelocationBlock::kSourceIsLink:
+      r_.Line(std::string("- start menu: does nothing: ") + plan.source + " is a link");
+      r_.Warn(std::string(plan.source) + " is a link: the launcher moves nothing through it");
+      break;
+    case RelocationBlock::kSourceNotAdministrators:
+      r_.Line(std::string("- start menu: does nothing: ") + plan.source +
+              " was not made by an administrator");
+      r_.Warn(std::string(plan.source) +
+              " is owned by another user: the launcher moves only what an administrator made");
       break;
     case RelocationBlock::kTargetExists:
       r_.Line(std::string("- start menu: does nothing: ") + plan.target + " exists already");

@@ -1,0 +1,98 @@
+#include "platform/file_owner.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/library_entry.h"
+#include "platform/system.h"
+#include "platform/system_library.h"
+
+namespace {
+
+// advapi32 is looked up, never imported: the launcher imports no more than
+// the libraries every supported system loads for it anyway.
+using GetKernelObjectSecurityEntry = BOOL(WINAPI*)(HANDLE, SECURITY_INFORMATION,
+                                                   PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
+using GetSecurityDescriptorOwnerEntry = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
+using OpenProcessTokenEntry = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+using GetTokenInformationEntry = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD,
+                                               PDWORD);
+
+// A SID's bytes: revision, count, the 6-byte authority, then the
+// sub-authorities.
+size_t SidLength(const void* sid) {
+  return 8 + 4 * static_cast<size_t>(static_cast<const unsigned char*>(sid)[1]);
+}
+
+bool SameSid(const void* a, const void* b) {
+  return SidLength(a) == SidLength(b) && std::memcmp(a, b, SidLength(a)) == 0;
+}
+
+// S-1-5-32-544 (Administrators) and S-1-5-18 (LocalSystem).
+const unsigned char kAdministrators[] = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};
+const unsigned char kLocalSystem[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+
+// The account the launcher runs as owns what it and setup made on systems
+// that give an administrator's objects to the account.
+bool IsOwnAccount(HMODULE advapi, const void* owner) {
+  const auto openToken = LookUp<OpenProcessTokenEntry>(advapi, "OpenProcessToken");
+  const auto tokenInformation = LookUp<GetTokenInformationEntry>(advapi, "GetTokenInformation");
+  HANDLE token;
+  if (openToken == nullptr || tokenInformation == nullptr ||
+      !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return false;
+  DWORD user[128];  // TOKEN_USER and its SID, aligned
+  DWORD size = 0;
+  const bool read = tokenInformation(token, TokenUser, user, sizeof(user), &size) != 0;
+  CloseHandle(token);
+  return read && SameSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, owner);
+}
+
+// A drive whose file system keeps no security (FAT) has no owners to ask.
+bool VolumeKeepsOwners(const char* path) {
+  if (path[0] == '\0' || path[1] != ':') return true;
+  const char root[] = {path[0], ':', '\\', '\0'};
+  DWORD flags = 0;
+  if (!GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) return true;
+  return (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
+PathOwner OwnerOfHandle(HMODULE advapi, HANDLE file) {
+  const auto getSecurity =
+      LookUp<GetKernelObjectSecurityEntry>(advapi, "GetKernelObjectSecurity");
+  const auto getOwner =
+      LookUp<GetSecurityDescriptorOwnerEntry>(advapi, "GetSecurityDescriptorOwner");
+  if (getSecurity == nullptr || getOwner == nullptr) return PathOwner::kOther;
+  DWORD descriptor[256];  // an owner alone takes under 100 bytes
+  DWORD needed = 0;
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE;
+  if (!getSecurity(file, OWNER_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed) ||
+      !getOwner(descriptor, &owner, &defaulted) || owner == nullptr)
+    return PathOwner::kOther;
+  return SameSid(owner, kAdministrators) || SameSid(owner, kLocalSystem) ||
+                 IsOwnAccount(advapi, owner)
+             ? PathOwner::kAdministrator
+             : PathOwner::kOther;
+}
+
+}  // namespace
+
+PathOwner QueryPathOwner(const char* path) {
+  OsVersion version;
+  if (!QueryOsVersion(&version) || version.platformId != kPlatformWin32Nt)
+    return PathOwner::kNoOwners;
+  if (!VolumeKeepsOwners(path)) return PathOwner::kNoOwners;
+  // The link itself is opened, not what it leads to (systems before Windows
+  // 2000 have no links and ignore the flag); a folder needs backup semantics.
+  const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = CreateFileA(path, READ_CONTROL, sharing, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return PathOwner::kOther;
+  HMODULE advapi = LoadSystemLibrary("advapi32.dll");
+  const PathOwner owner = advapi != nullptr ? OwnerOfHandle(advapi, file) : PathOwner::kOther;
+  if (advapi != nullptr) FreeLibrary(advapi);
+  CloseHandle(file);
+  return owner;
+}
