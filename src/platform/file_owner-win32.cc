@@ -58,7 +58,7 @@ bool VolumeKeepsOwners(const char* path) {
   return (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
-PathOwner OwnerOfHandle(HMODULE advapi, HANDLE file) {
+PathOwner OwnerOfHandle(HMODULE advapi, HANDLE file, bool ownedByGroupWhenElevated) {
   const auto getSecurity =
       LookUp<GetKernelObjectSecurityEntry>(advapi, "GetKernelObjectSecurity");
   const auto getOwner =
@@ -71,10 +71,13 @@ PathOwner OwnerOfHandle(HMODULE advapi, HANDLE file) {
   if (!getSecurity(file, OWNER_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed) ||
       !getOwner(descriptor, &owner, &defaulted) || owner == nullptr)
     return PathOwner::kOther;
-  return SameSid(owner, kAdministrators) || SameSid(owner, kLocalSystem) ||
-                 IsOwnAccount(advapi, owner)
-             ? PathOwner::kAdministrator
-             : PathOwner::kOther;
+  if (SameSid(owner, kAdministrators) || SameSid(owner, kLocalSystem))
+    return PathOwner::kAdministrator;
+  // From Vista on, an elevated administrator's objects belong to the group;
+  // one owned by the account itself was made by one of its programs that
+  // ran without elevation, which may be anyone's code.
+  return !ownedByGroupWhenElevated && IsOwnAccount(advapi, owner) ? PathOwner::kAdministrator
+                                                                  : PathOwner::kOther;
 }
 
 }  // namespace
@@ -91,7 +94,9 @@ PathOwner QueryPathOwner(const char* path) {
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return PathOwner::kOther;
   HMODULE advapi = LoadSystemLibrary("advapi32.dll");
-  const PathOwner owner = advapi != nullptr ? OwnerOfHandle(advapi, file) : PathOwner::kOther;
+  const PathOwner owner = advapi != nullptr
+                              ? OwnerOfHandle(advapi, file, version.majorVersion >= 6)
+                              : PathOwner::kOther;
   if (advapi != nullptr) FreeLibrary(advapi);
   CloseHandle(file);
   return owner;

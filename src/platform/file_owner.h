@@ -5,10 +5,12 @@
 #define LAUNCHER_PLATFORM_FILE_OWNER_H
 
 enum class PathOwner {
-  // The Administrators group, LocalSystem, or the account the launcher runs
-  // as (whose files setup makes: Windows XP gives an administrator's files
-  // to the administrator's own account, not to the group). POSIX systems:
-  // root, or the launcher's own user.
+  // The Administrators group, LocalSystem, or, before Vista, the account the
+  // launcher runs as (Windows XP gives an administrator's files to the
+  // administrator's own account, not to the group; from Vista on an elevated
+  // administrator's files go to the group, and the account's own are made
+  // by its programs that run without elevation). POSIX systems: root, or the
+  // launcher's own user.
   kAdministrator,
   kOther,     // anyone else, or an owner that cannot be read
   kNoOwners,  // the system or the volume keeps no owners (the 95 family, FAT)

@@ -92,6 +92,10 @@ class StartMenu : public ::testing::Test {
   }
 
   LauncherPackage package_;
+  // Wine reports the prefix's account as the owner of what the host made:
+  // on XP that is how an administrator's folder reads; from Vista on such a
+  // folder was made without elevation, and is refused (see below).
+  ScopedWineVersion windowsXp_{"Setup.exe", "winxp"};
   EnvChanges env_;
   fs::path source_;
   fs::path target_;
@@ -134,6 +138,24 @@ TEST_F(StartMenu, AFolderOfAnotherUserIsNotMoved) {
   EXPECT_FALSE(fs::exists(target_));
   const std::string log = package_.dir().Read("pkg/run.log");
   EXPECT_NE(log.find("was not made by an administrator"), std::string::npos) << log;
+}
+
+TEST(StartMenuOwner, AFolderOfTheAccountItselfIsNotMovedFromVistaOn) {
+  if (!UnderWine()) GTEST_SKIP() << "Wine reports the account as the owner of the host's files";
+  LauncherPackage package;
+  const fs::path driveC = fs::path(WinePrefix()) / "drive_c";
+  const fs::path source = driveC / "Tessik Halvern Wireless";
+  const fs::path target =
+      driveC / "ProgramData/Microsoft/Windows/Start Menu/Programs/Tessik Halvern Wireless";
+  std::error_code error;
+  fs::remove_all(target, error);
+  fs::create_directories(source);
+  std::ofstream(source / "Tool.lnk") << "tool";
+  package.WriteIni("[PARAMS]\r\nCHECKSTARTPROGRAM=1\r\n");
+  EXPECT_EQ(package.Run().status, 1);
+  EXPECT_TRUE(fs::exists(source / "Tool.lnk"));
+  EXPECT_FALSE(fs::exists(target));
+  fs::remove_all(source, error);
 }
 
 TEST_F(StartMenu, ALinkInsideIsNeitherFollowedNorMoved) {

@@ -98,6 +98,16 @@ long long NowMs() {
       .count();
 }
 
+ScopedWineVersion::ScopedWineVersion(const std::string& programName, const std::string& version) {
+  if (!UnderWine()) return;
+  key_ = "HKCU\\Software\\Wine\\AppDefaults\\" + programName;
+  RunWineCommand({"reg", "add", key_, "/v", "Version", "/d", version, "/f"});
+}
+
+ScopedWineVersion::~ScopedWineVersion() {
+  if (!key_.empty()) RunWineCommand({"reg", "delete", key_, "/f"});
+}
+
 Runner CurrentRunner() {
   const char* runner = std::getenv("LAUNCHER_TEST_RUNNER");
   return runner != nullptr && std::strcmp(runner, "wine") == 0 ? Runner::kWine : Runner::kNative;

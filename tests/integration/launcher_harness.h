@@ -109,6 +109,19 @@ class LauncherPackage {
 
 long long NowMs();
 
+// Under Wine: the Windows version Wine reports to programs of that file name
+// ("winxp", "win2k", ...) while it lives; natively nothing.
+class ScopedWineVersion {
+ public:
+  ScopedWineVersion(const std::string& programName, const std::string& version);
+  ~ScopedWineVersion();
+  ScopedWineVersion(const ScopedWineVersion&) = delete;
+  ScopedWineVersion& operator=(const ScopedWineVersion&) = delete;
+
+ private:
+  std::string key_;
+};
+
 // Sets the host locale for the launcher's runs (Wine takes its system
 // language from it) and puts the previous one back.
 struct ScopedLocale : ScopedEnv {
