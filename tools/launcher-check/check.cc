@@ -371,7 +371,11 @@ void Checker::CheckSettings() {
     char line[400];
     std::snprintf(line, sizeof(line), "  [%s] %-18s = %s", key.section, key.pattern,
                   shown.c_str());
-    r_.Line(std::string(line) + (raw.present ? "   (from the file)" : "   (default)"));
+    std::string from = raw.present ? "   (from the file)" : "   (default)";
+    if (std::strcmp(key.pattern, "MUTEXNAME") == 0 && mutex_.source != MutexNameSource::kFile)
+      from = raw.present ? "   (default: the file's value cannot be used)"
+                         : "   (default: the launcher's file name)";
+    r_.Line(std::string(line) + from);
   }
   r_.Line("  indexed entries (INILANG<n>, ADDREG<n>_..., DELREG<n>_...) are shown with their steps");
 }
