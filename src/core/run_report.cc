@@ -125,8 +125,9 @@ void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outc
   const LanguageSwapPlan& plan = outcome.plan;
   const char* step = "language swap";
   if (plan.undoInterrupted && outcome.undone)
-    Line(report, step, {"put back the package's own file from ", plan.backupPath,
-                        ": an earlier run ended while ", plan.strandedCopyPath, " stood in for it"});
+    Line(report, step,
+         {"put back the package's own file from ", plan.backupPath, ": an earlier run ended while ",
+          plan.strandedCopyPath, " stood in for it"});
   switch (outcome.result) {
     case SwapResult::kUndoFailed:
       Line(report, step, {"not swapped: an earlier run ended while ", plan.strandedCopyPath,

@@ -17,7 +17,8 @@ bool ReadHex(const char* text, size_t count, uint32_t* value) {
   *value = 0;
   for (size_t i = 0; i < count; ++i) {
     if (!IsLowerHex(text[i])) return false;
-    *value = (*value << 4) | static_cast<uint32_t>(text[i] <= '9' ? text[i] - '0' : text[i] - 'a' + 10);
+    const int digit = text[i] <= '9' ? text[i] - '0' : text[i] - 'a' + 10;
+    *value = (*value << 4) | static_cast<uint32_t>(digit);
   }
   return true;
 }

@@ -207,7 +207,8 @@ ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::stri
     ZipEntryInfo info;
     if (reader->getCurrentFileInfo(archive, &info, name, sizeof(name)) != kZipOk) break;
     const EntryPlan plan = PlanArchiveEntry(name, info, destination);
-    switch (actions.carryOut(actions.context, plan, {reader, archive, &info, &known, &pending, &cleared, &outcome})) {
+    const EntrySource source = {reader, archive, &info, &known, &pending, &cleared, &outcome};
+    switch (actions.carryOut(actions.context, plan, source)) {
       case EntryResult::kDone:
         ++(plan.kind == EntryKind::kDirectory ? outcome.directories : outcome.filesWritten);
         break;

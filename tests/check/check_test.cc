@@ -147,7 +147,8 @@ TEST(LauncherCheck, ShowsTheMutexNameAndAnInterruptedSwap) {
   WriteProgram(dir, "Quorle.exe");
   Checked checked = Check(dir, "[PARAMS]\nMUTEXNAME=Product One\n");
   EXPECT_EQ(checked.status, kCheckClean) << checked.report;
-  EXPECT_TRUE(checked.Has("MUTEXNAME          = \"Product One\"   (from the file)")) << checked.report;
+  EXPECT_TRUE(checked.Has("MUTEXNAME          = \"Product One\"   (from the file)"))
+      << checked.report;
   EXPECT_TRUE(checked.Has("mutex \"Product One\" held ends at once (MUTEXNAME)")) << checked.report;
 
   checked = Check(dir, "[PARAMS]\nMUTEXNAME=Global\\Setup\n");

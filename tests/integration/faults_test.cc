@@ -312,7 +312,8 @@ TEST(Faults, KilledExtractionCostsTheRerunNothing) {
     package.Run(background);
     long long pid = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while ((pid == 0 || !fs::exists(destinations[0])) && std::chrono::steady_clock::now() < deadline) {
+    while ((pid == 0 || !fs::exists(destinations[0])) &&
+           std::chrono::steady_clock::now() < deadline) {
       if (pid == 0) pid = FindPackageProcess(package, "Setup.exe");
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -328,7 +329,8 @@ TEST(Faults, KilledExtractionCostsTheRerunNothing) {
         std::ifstream in(destination + "/" + entry.name, std::ios::binary);
         const std::string data{std::istreambuf_iterator<char>(in),
                                std::istreambuf_iterator<char>()};
-        ASSERT_EQ(data, entry.data) << "round " << round << ": " << destination << "/" << entry.name;
+        ASSERT_EQ(data, entry.data) << "round " << round << ": " << destination << "/"
+                                    << entry.name;
       }
     }
     EXPECT_EQ(TemporaryFiles(root), std::vector<std::string>{}) << "round " << round;
