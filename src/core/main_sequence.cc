@@ -45,10 +45,13 @@ void RunLauncher(const char* commandTail) {
   // archives or setup program; anything it did would act on files relative
   // to the current directory instead.
   if (paths.exeFileName[0] == '\0') EndLauncher();
-  if (CreateNamedMutex(paths.exeFileName) == NamedMutexResult::kAlreadyExists) EndLauncher();
+  // Only the mutex's own name is read before the check: a second launcher
+  // reads nothing else.
+  const MutexName mutex = ReadMutexName(paths.iniPath, paths.exeFileName);
+  if (CreateNamedMutex(mutex.name) == NamedMutexResult::kAlreadyExists) EndLauncher();
   const LauncherSettings settings = ReadLauncherSettings(paths.iniPath);
   static RunReport report;
-  StartRunReport(paths, settings, commandTail, &report);
+  StartRunReport(paths, settings, mutex, commandTail, &report);
 
   ReportDeployment(report, IsSwitchOn(settings.COPYFROMZIP)
                                ? DeploySystemArchive(paths.systemArchivePath)

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/fixed_names.h"
+#include "deploy/temporary_files.h"
 
 namespace {
 
@@ -54,7 +55,11 @@ void ReportExtraction(const RunReport& report, const char* step, const Extractio
     Line(report, step, {named ? "skipped entry \"" : "skipped an entry", entry.name,
                         named ? "\": " : ": ", DescribeEntrySkip(entry.skip)});
   }
+  for (const std::string& target : outcome.namesTaken)
+    Line(report, step, {"no free temporary name beside ", target, " in ",
+                         Number(kTemporaryNameTries), " tries"});
   for (const std::string& target : outcome.failed) Line(report, step, {"not written: ", target});
+  const uint32_t stale = outcome.staleTemporariesRemoved;
   const size_t skipped = outcome.skipped.size();
   const size_t failed = outcome.failed.size();
   Line(report, step,
@@ -65,16 +70,34 @@ void ReportExtraction(const RunReport& report, const char* step, const Extractio
                      : "",
         failed != 0 ? ", " + Number(failed) + Plural(failed, " file", " files") + " not written"
                     : "",
+        stale != 0 ? ", " + Number(stale) + Plural(stale, " temporary file", " temporary files") +
+                         " of killed runs removed"
+                   : "",
         outcome.endedEarly ? "; an entry's data could not be read, the rest was left" : ""});
 }
 
 }  // namespace
 
+const char* DescribeMutexNameSource(MutexNameSource source) {
+  switch (source) {
+    case MutexNameSource::kDefault: return " (the launcher's file name)";
+    case MutexNameSource::kFile: return " (MUTEXNAME)";
+    case MutexNameSource::kEmpty: return " (the launcher's file name: MUTEXNAME is empty)";
+    case MutexNameSource::kTooLong:
+      return " (the launcher's file name: MUTEXNAME is longer than 260 characters)";
+    case MutexNameSource::kBackslash:
+      return " (the launcher's file name: MUTEXNAME holds a backslash)";
+  }
+  return "";
+}
+
 void StartRunReport(const PathTable& paths, const LauncherSettings& settings,
-                    const char* commandTail, RunReport* report) {
+                    const MutexName& mutex, const char* commandTail, RunReport* report) {
   report->settings = &settings;
   OpenRunLog(settings.logFileTooLong ? nullptr : settings.LOGFILE, &report->log);
-  Line(*report, "start", {"configuration ", paths.iniPath, ", tail \"", commandTail, "\""});
+  Line(*report, "start", {"configuration ", paths.iniPath, ", tail \"", commandTail,
+                           "\", mutex \"", mutex.name, "\"",
+                           DescribeMutexNameSource(mutex.source)});
 }
 
 void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome) {
@@ -95,7 +118,16 @@ void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome)
 void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outcome) {
   const LanguageSwapPlan& plan = outcome.plan;
   const char* step = "language swap";
+  if (plan.undoInterrupted && outcome.undone)
+    Line(report, step,
+         {"put back the package's own file from ", plan.backupPath, ": an earlier run ended while ",
+          plan.strandedCopyPath, " stood in for it"});
   switch (outcome.result) {
+    case SwapResult::kUndoFailed:
+      Line(report, step, {"not swapped: an earlier run ended while ", plan.strandedCopyPath,
+                          " stood in for ", plan.configPath, ", and ", plan.backupPath,
+                          " could not be put back"});
+      break;
     case SwapResult::kSwapped:
       Line(report, step, {"swapped in the language copy; the package's own file waits as ",
                           plan.backupPath});

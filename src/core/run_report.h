@@ -25,9 +25,12 @@ struct PauseOutcome {
   uint32_t milliseconds = 0;
 };
 
+// Where the mutex's name came from, in words after the name (" (MUTEXNAME)").
+const char* DescribeMutexNameSource(MutexNameSource source);
+
 // Opens the log the settings name and writes the run's first line.
 void StartRunReport(const PathTable& paths, const LauncherSettings& settings,
-                    const char* commandTail, RunReport* report);
+                    const MutexName& mutex, const char* commandTail, RunReport* report);
 
 void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome);
 void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outcome);

@@ -1,5 +1,6 @@
 #include "core/settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/profile.h"
@@ -30,4 +31,23 @@ LauncherSettings ReadLauncherSettings(const char* iniPath) {
   settings.PASSEXITCODE = ReadProfileInt(kSectionParams, "PASSEXITCODE", 0, iniPath);
   settings.WAITALL = ReadProfileInt(kSectionParams, "WAITALL", 0, iniPath);
   return settings;
+}
+
+MutexName ReadMutexName(const char* iniPath, const char* exeFileName) {
+  MutexName mutex;
+  std::memset(&mutex, 0, sizeof(mutex));
+  char value[kPathBufferSize + 1];
+  // A sentinel no file can hold tells a missing key from an empty one.
+  const char kMissing[] = "\x01";
+  const unsigned long length =
+      ReadProfileString(kSectionParams, "MUTEXNAME", kMissing, value, sizeof(value), iniPath);
+  if (std::strcmp(value, kMissing) == 0) mutex.source = MutexNameSource::kDefault;
+  else if (length == 0) mutex.source = MutexNameSource::kEmpty;
+  else if (length >= kPathBufferSize) mutex.source = MutexNameSource::kTooLong;
+  else if (std::strchr(value, '\\') != nullptr) mutex.source = MutexNameSource::kBackslash;
+  else mutex.source = MutexNameSource::kFile;
+  const char* name = mutex.source == MutexNameSource::kFile ? value : exeFileName;
+  // Both fit: the value was checked, and the file name came in a path buffer.
+  std::memcpy(mutex.name, name, std::min(std::strlen(name), sizeof(mutex.name) - 1));
+  return mutex;
 }

@@ -36,6 +36,25 @@ struct LauncherSettings {
 // Reads the up-front keys from `iniPath`; anything missing takes its default.
 LauncherSettings ReadLauncherSettings(const char* iniPath);
 
+// Where the single-instance mutex's name came from.
+enum class MutexNameSource {
+  kDefault,     // no MUTEXNAME: the launcher's file name
+  kFile,        // MUTEXNAME as written
+  kEmpty,       // MUTEXNAME empty: an unnamed mutex would hold nobody back
+  kTooLong,     // longer than a path buffer holds
+  kBackslash,   // "\" would make it a path in the system's object namespace
+};
+
+struct MutexName {
+  char name[kPathBufferSize];
+  MutexNameSource source;
+};
+
+// MUTEXNAME of [PARAMS], the one key read before the single-instance check;
+// the launcher's file name when it is missing or unusable (`source` says
+// why).
+MutexName ReadMutexName(const char* iniPath, const char* exeFileName);
+
 // On/off values switch a step on only when they equal 1 exactly.
 inline bool IsSwitchOn(uint32_t value) { return value == 1; }
 

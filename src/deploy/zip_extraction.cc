@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <utility>
 
 #include "core/path_buffer.h"
 #include "deploy/link_guard.h"
 #include "deploy/pending_files.h"
+#include "deploy/temporary_files.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/text.h"
 
 namespace {
@@ -42,29 +43,32 @@ size_t DirectoryPartLength(const std::string& path) {
   return length;
 }
 
-// Creates a new, empty file beside `target` under a name of its own.
-bool CreateTemporaryBeside(const std::string& target, std::string* temporary,
-                           OutputFile* file) {
-  static uint32_t counter = static_cast<uint32_t>(std::time(nullptr)) * 2654435761u;
+// Why no temporary file could be made beside a target.
+enum class TemporaryFailure { kNone, kNoRoom, kNamesTaken, kRefused };
+
+// Creates a new, empty file beside `target` under a name of this run's own.
+TemporaryFailure CreateTemporaryBeside(const std::string& target, std::string* temporary,
+                                       OutputFile* file) {
+  static const uint32_t pid = CurrentProcessId();
+  static uint32_t number = 0;
   const std::string directory = target.substr(0, DirectoryPartLength(target));
-  // "~XXXXXX.tmp" where it fits; beside a target near the length limit a
-  // shorter "~" name, never longer than the target's own name, so
-  // a target that fits is never refused for its temporary.
   const size_t room = kMaxPathLength - std::min(kMaxPathLength, directory.size());
-  if (room == 0) return false;
-  for (int attempt = 0; attempt < 32; ++attempt) {
-    char name[16];
-    std::snprintf(name, sizeof(name), "~%06x.tmp", static_cast<unsigned>(counter++ & 0xFFFFFF));
-    if (room < 11) {
-      std::snprintf(name, sizeof(name), "~%07x", static_cast<unsigned>(counter++ & 0xFFFFFFF));
-      name[room] = '\0';
-    }
-    *temporary = directory + name;
-    if (CreateNewOutputFile(temporary->c_str(), file)) return true;
+  if (room == 0) return TemporaryFailure::kNoRoom;
+  for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    *temporary = directory + TemporaryFileName(pid, number++, room);
+    if (CreateNewOutputFile(temporary->c_str(), file)) return TemporaryFailure::kNone;
     // Only a name that is taken is worth another try.
-    if (!PathExists(*temporary)) return false;
+    if (!PathExists(*temporary)) return TemporaryFailure::kRefused;
   }
-  return false;
+  return TemporaryFailure::kNamesTaken;
+}
+
+// Before this extraction first writes into a folder, the temporaries that
+// killed runs left there go: one listing per folder, none per file.
+void ClearFolderOnce(const std::string& path, const EntrySource& source) {
+  const std::string directory = path.substr(0, DirectoryPartLength(path));
+  if (!source.cleared->insert(directory).second) return;
+  source.outcome->staleTemporariesRemoved += RemoveStaleTemporaries(directory, CurrentProcessId());
 }
 
 // A directory about to be made must not meet a file still waiting for its
@@ -87,9 +91,12 @@ EntryResult ExtractFileEntry(const EntryPlan& plan, const EntrySource& source) {
   if (reader->openCurrentFile(archive) != kZipOk) return EntryResult::kDataUnreadable;
   CompleteBeforeMakingDirectoriesFor(path, source);
   CreateDirectoriesUpToLastBackslash(path, source.known);
+  ClearFolderOnce(path, source);
 
   WrittenFile written;
-  const bool created = CreateTemporaryBeside(path, &written.temporary, &written.file);
+  const TemporaryFailure failure = CreateTemporaryBeside(path, &written.temporary, &written.file);
+  const bool created = failure == TemporaryFailure::kNone;
+  if (failure == TemporaryFailure::kNamesTaken) source.outcome->namesTaken.push_back(path);
 
   // Without a file the data is still read through to its end.
   char buffer[kCopyBufferSize];
@@ -196,6 +203,7 @@ ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::stri
   const bool guarded = links == LinkPolicy::kRefused;
   const bool destinationTrusted = !guarded || DestinationLinksTrusted(destination);
   KnownDirectories known;
+  KnownDirectories cleared;
   PendingFiles pending(&outcome);
   char name[kEntryNameSize];
   for (;;) {
@@ -205,7 +213,8 @@ ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::stri
     if (guarded && plan.skip == EntrySkip::kNone &&
         (!destinationTrusted || LinkBelowDestination(plan.target, destination.size())))
       plan.skip = EntrySkip::kThroughLink;
-    switch (actions.carryOut(actions.context, plan, {reader, archive, &info, &known, &pending})) {
+    const EntrySource source = {reader, archive, &info, &known, &pending, &cleared, &outcome};
+    switch (actions.carryOut(actions.context, plan, source)) {
       case EntryResult::kDone:
         ++(plan.kind == EntryKind::kDirectory ? outcome.directories : outcome.filesWritten);
         break;

@@ -26,6 +26,11 @@ struct ExtractionOutcome {
   std::vector<EntryPlan> skipped;   // left out by their plan
   std::vector<std::string> failed;  // targets not written: damaged data, or refused
   bool endedEarly = false;          // an entry's data could not be opened
+  // Targets not written because every temporary name tried beside them was
+  // taken (they are among `failed` too).
+  std::vector<std::string> namesTaken;
+  // Temporaries that killed runs had left in the folders written into.
+  uint32_t staleTemporariesRemoved = 0;
 };
 
 // The directories one extraction has found or made: each prefix is tested
@@ -45,6 +50,8 @@ struct EntrySource {
   const ZipEntryInfo* info;
   KnownDirectories* known;
   PendingFiles* pending;  // the files written and not yet in place
+  KnownDirectories* cleared;  // folders already rid of earlier runs' temporaries
+  ExtractionOutcome* outcome;
 };
 
 // What the extraction does with each planned entry: the launcher's actions

@@ -40,6 +40,44 @@ void FindListedLanguage(const char* iniPath, uint32_t count, LanguageSwapPlan* p
   }
 }
 
+// The state a run killed between swap and restore leaves: the package's own
+// file waits as the backup, and the configuration file is one of the
+// language copies the configuration lists. A backup beside any other file is
+// the package's own, and stays.
+void FindInterruptedSwap(const char* exeDirectory, const char* iniPath, uint32_t count,
+                         LanguageSwapPlan* plan) {
+  const uint32_t backup = GetPathAttributes(plan->backupPath);
+  std::string config;
+  if (backup == kInvalidFileAttributes || (backup & kAttributeDirectory) != 0 ||
+      !ReadWholeFile(plan->configPath, &config))
+    return;
+  const std::string copyPattern = std::string("%s\\") + kSetupConfigLanguagePattern;
+  const std::vector<uint32_t> indexes =
+      PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath), "INILANG", {""}, count);
+  for (uint32_t index : indexes) {
+    char key[32];
+    std::snprintf(key, sizeof(key), "INILANG%lu", static_cast<unsigned long>(index));
+    const uint32_t language = ReadProfileInt(kSectionParams, key, 0, iniPath);
+    std::string copy;
+    if (language > 0xFFFF ||
+        !FormatPath(plan->strandedCopyPath, copyPattern.c_str(), exeDirectory,
+                    static_cast<unsigned>(language)) ||
+        !ReadWholeFile(plan->strandedCopyPath, &copy) || copy != config)
+      continue;
+    plan->undoInterrupted = true;
+    return;
+  }
+  plan->strandedCopyPath[0] = '\0';
+}
+
+// Moves the package's own file from the backup name back over the
+// configuration file. The copy there inherits the language copy's
+// read-only state; it is ours to remove all the same.
+bool PutPackageFileBack(const char* configPath, const char* backupPath) {
+  if (!DeleteFileAt(configPath) && ClearReadOnly(configPath)) DeleteFileAt(configPath);
+  return RenameWithoutReplacing(backupPath, configPath);
+}
+
 }  // namespace
 
 std::string DescribeSwapBlock(const LanguageSwapPlan& plan) {
@@ -71,6 +109,7 @@ LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirect
     plan.block = SwapBlock::kNoLanguages;
     return plan;
   }
+  FindInterruptedSwap(exeDirectory, iniPath, languageCount, &plan);
   FindListedLanguage(iniPath, languageCount, &plan);
   if (plan.matchedIndex == 0) {
     plan.block = SwapBlock::kNotListed;
@@ -83,7 +122,7 @@ LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirect
     plan.block = SwapBlock::kCopyMissing;
   } else if (!PathExists(plan.configPath)) {
     plan.block = SwapBlock::kConfigMissing;
-  } else if (PathExists(plan.backupPath)) {
+  } else if (PathExists(plan.backupPath) && !plan.undoInterrupted) {
     plan.block = SwapBlock::kBackupInTheWay;
   } else {
     plan.block = SwapBlock::kNone;
@@ -106,6 +145,13 @@ LanguageSwapOutcome SwapLanguageConfigFor(uint16_t systemLanguage, const char* e
   std::memset(swap, 0, sizeof(*swap));
   std::memcpy(swap->configPath, plan.configPath, sizeof(swap->configPath));
   std::memcpy(swap->backupPath, plan.backupPath, sizeof(swap->backupPath));
+  if (plan.undoInterrupted) {
+    outcome.undone = PutPackageFileBack(plan.configPath, plan.backupPath);
+    if (!outcome.undone) {
+      outcome.result = SwapResult::kUndoFailed;
+      return outcome;
+    }
+  }
   if (plan.block != SwapBlock::kNone) return outcome;
 
   if (!RenameWithoutReplacing(plan.configPath, plan.backupPath)) {
@@ -133,10 +179,6 @@ RestoreOutcome RestoreLanguageConfig(const LanguageSwap& swap) {
   if (!swap.configSwapped) return outcome;
   outcome.ran = true;
   if (!PathExists(swap.backupPath)) return outcome;
-  // The copy inherits the language copy's read-only state; it is ours to
-  // remove all the same.
-  if (!DeleteFileAt(swap.configPath) && ClearReadOnly(swap.configPath))
-    DeleteFileAt(swap.configPath);
-  outcome.restored = RenameWithoutReplacing(swap.backupPath, swap.configPath);
+  outcome.restored = PutPackageFileBack(swap.configPath, swap.backupPath);
   return outcome;
 }

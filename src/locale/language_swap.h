@@ -41,6 +41,12 @@ struct LanguageSwapPlan {
   char configPath[kPathBufferSize] = "";
   char backupPath[kPathBufferSize] = "";
   char copyPath[kPathBufferSize] = "";
+  // A run ended before its restore: the backup is there, and the
+  // configuration file is byte for byte one of the listed language copies
+  // (`strandedCopyPath`). The package's own file is put back first, and
+  // the rest of the plan counts from there.
+  bool undoInterrupted = false;
+  char strandedCopyPath[kPathBufferSize] = "";
 };
 
 // Why the plan's swap does nothing, in words ("" for kNone).
@@ -58,12 +64,14 @@ enum class SwapResult {
   kCopyFailed,           // the copy failed; the package's own file is back
   kCopyFailedLeftAside,  // the copy failed and the package's own file stays
                          // under the backup name (put back at the restore)
+  kUndoFailed,           // an interrupted swap could not be undone: nothing swapped
 };
 
 struct LanguageSwapOutcome {
   LanguageSwapPlan plan;
   SwapResult result = SwapResult::kBlocked;
   bool configSwapped = false;
+  bool undone = false;  // the plan's undoInterrupted was carried out
 };
 
 // The step: puts the language copy in place of the setup program's

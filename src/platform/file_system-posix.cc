@@ -166,6 +166,8 @@ bool ReplaceFileWith(const char* source, const char* target) {
 
 bool DeleteFileAt(const char* path) { return DeleteHostFile(HostPath(path)); }
 
+bool DeleteFileNotInUse(const char* path) { return DeleteFileAt(path); }
+
 bool CreateNewOutputFile(const char* path, OutputFile* file) {
   *file = OutputFile();
   int fd = open(HostPath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

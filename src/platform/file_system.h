@@ -126,6 +126,11 @@ bool ReplaceFileWith(const char* source, const char* target);
 // A symbolic link is removed itself, never what it points to.
 bool DeleteFileAt(const char* path);
 
+// Deletes a file that no process has open: on Windows it is opened for
+// deletion without sharing (FILE_FLAG_DELETE_ON_CLOSE), so a file held
+// anywhere else stays; POSIX systems cannot tell and delete it (DeleteFileAt).
+bool DeleteFileNotInUse(const char* path);
+
 // --- Times -----------------------------------------------------------------
 // Times are FILETIME values: 100-ns intervals since 1601-01-01 UTC.
 

@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <spawn.h>
+#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -85,4 +86,12 @@ void WaitForProcessEnd(ChildProcess* child) {
   while (waitpid(-1, &ignored, 0) > 0 || errno == EINTR) {
   }
   SetSubreaper(false);
+}
+
+uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+bool IsProcessRunning(uint32_t processId) {
+  // 0 and values beyond pid_t would name a process group, not a process.
+  if (processId == 0 || processId > 0x7FFFFFFFu) return false;
+  return kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM;
 }

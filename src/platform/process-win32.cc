@@ -164,3 +164,16 @@ void WaitForProcessEnd(ChildProcess* child) {
     ReleaseJobFunctions();
   }
 }
+
+uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool IsProcessRunning(uint32_t processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  // Only an identifier that names no process at all is known to be free;
+  // a process we may not query (access denied) is someone's, and running.
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}

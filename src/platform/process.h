@@ -58,6 +58,18 @@ bool StartProcessTree(const char* program, const char* commandLine, ChildProcess
 // everything. The exit code stays the child's own.
 void WaitForProcessEnd(ChildProcess* child);
 
+// --- Process identity --------------------------------------------------------
+
+// This process's identifier (GetCurrentProcessId, getpid).
+uint32_t CurrentProcessId();
+
+// True while a process of that identifier exists, and whenever that cannot
+// be ruled out (one the caller may not query counts as running). Windows
+// asks the process for its exit code, which a process that ended itself
+// with 259 (STILL_ACTIVE) leaves looking alive; POSIX systems send it the
+// null signal.
+bool IsProcessRunning(uint32_t processId);
+
 // --- Listing and ending processes --------------------------------------------
 
 // Listing and ending running processes. The two listing interfaces of the

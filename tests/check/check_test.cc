@@ -140,6 +140,32 @@ TEST(LauncherCheck, WarnsAboutByteOrderMarksWindowsMisreads) {
   EXPECT_TRUE(Check(dir, std::string("\xFF\xFE[\0P\0]\0", 8)).Has("Windows 95, 98 and Me"));
 }
 
+// What a run does about a former run's leftovers and another product's
+// launcher: the mutex's name and where it came from, an unusable one
+// warned about, and a stranded language swap to be undone.
+TEST(LauncherCheck, ShowsTheMutexNameAndAnInterruptedSwap) {
+  TempDir dir;
+  WriteProgram(dir, "Quorle.exe");
+  Checked checked = Check(dir, "[PARAMS]\nMUTEXNAME=Product One\n");
+  EXPECT_EQ(checked.status, kCheckClean) << checked.report;
+  EXPECT_TRUE(checked.Has("MUTEXNAME          = \"Product One\"   (from the file)"))
+      << checked.report;
+  EXPECT_TRUE(checked.Has("mutex \"Product One\" held ends at once (MUTEXNAME)")) << checked.report;
+
+  checked = Check(dir, "[PARAMS]\nMUTEXNAME=Global\\Setup\n");
+  EXPECT_EQ(checked.status, kCheckWarnings);
+  EXPECT_TRUE(checked.Has("mutex \"Setup.exe\" held")) << checked.report;
+  EXPECT_TRUE(checked.Has("MUTEXNAME holds a backslash")) << checked.report;
+
+  dir.Write("Velquist.ini", "ja");
+  dir.Write("Velquist.bak", "own");
+  dir.Write("Velquist.0411", "ja");
+  // Whatever this system's language, the listed copy is recognised.
+  checked = Check(dir, "[PARAMS]\nINILANG=1\nINILANG1=1041\n");
+  EXPECT_TRUE(checked.Has("an interrupted swap will be undone first")) << checked.report;
+  EXPECT_EQ(checked.status, kCheckWarnings);
+}
+
 TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
   TempDir dir;
   const BuiltZip zip = BuildZip({{"system32/demo.sys", "driver"},
@@ -249,3 +275,4 @@ TEST(LauncherCheck, KeyNamesAndLayout) {
   EXPECT_EQ(sections[1].entries[2].value, "b");
   EXPECT_EQ(sections[1].entries[2].line, 6);
 }
+

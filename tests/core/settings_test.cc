@@ -68,3 +68,26 @@ TEST(ReadLauncherSettings, OverlongDefaultCommandIsRefusedNotCut) {
   EXPECT_TRUE(settings.defaultCmdTooLong);
   EXPECT_STREQ(settings.DEFAULTCMD, "");
 }
+
+TEST(ReadMutexName, FileNameUnlessMutexNameIsUsable) {
+  TempDir dir;
+  const struct {
+    std::string ini;
+    const char* name;
+    MutexNameSource source;
+  } cases[] = {
+      {"[PARAMS]\n", "Setup.exe", MutexNameSource::kDefault},
+      {"[PARAMS]\nMUTEXNAME=Product A Setup\n", "Product A Setup", MutexNameSource::kFile},
+      {"[PARAMS]\nMUTEXNAME=\n", "Setup.exe", MutexNameSource::kEmpty},
+      {"[PARAMS]\nMUTEXNAME=Global\\Setup\n", "Setup.exe", MutexNameSource::kBackslash},
+      {"[PARAMS]\nMUTEXNAME=" + std::string(261, 'm') + "\n", "Setup.exe",
+       MutexNameSource::kTooLong},
+      {"[PARAMS]\nMUTEXNAME=" + std::string(260, 'm') + "\n", nullptr, MutexNameSource::kFile},
+  };
+  for (const auto& c : cases) {
+    dir.Write("Setup.ini", c.ini);
+    const MutexName mutex = ReadMutexName(dir.WinPath("Setup.ini").c_str(), "Setup.exe");
+    EXPECT_EQ(mutex.name, std::string(c.name != nullptr ? c.name : std::string(260, 'm'))) << c.ini;
+    EXPECT_EQ(mutex.source, c.source) << c.ini;
+  }
+}

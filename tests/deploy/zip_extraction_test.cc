@@ -22,7 +22,9 @@
 #endif
 
 #include "support/zip_builder.h"
+#include "deploy/temporary_files.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "support/code_page_locale.h"
 #include "support/scoped_env.h"
@@ -491,6 +493,68 @@ TEST_P(Extraction, TargetNearTheLengthLimitIsNotRefusedForItsTemporary) {
   EXPECT_TRUE(Extract({{folders + "abcd", "fits"}}));
   EXPECT_EQ(dir_.Read("out/" + folders + "abcd"), "fits");
   EXPECT_EQ(fs::directory_iterator(dir_.Path("out/" + folders))->path().filename(), "abcd");
+}
+
+// --- Temporaries left by killed runs -----------------------------------------
+
+TEST(TemporaryNames, FullFormIsParsedBackAndTheShortFormFitsItsRoom) {
+  uint32_t pid = 0;
+  const std::string name = TemporaryFileName(0x1a2b, 0x1000001, 200);
+  EXPECT_EQ(name, "~slx00001a2b-000001.tmp");
+  EXPECT_TRUE(ParseTemporaryFileName(name.c_str(), &pid));
+  EXPECT_EQ(pid, 0x1a2bu);
+  for (const char* other : {"~SLX00001a2b-000001.tmp", "~slx00001a2b-000001.TMP",
+                            "~slx0001a2b-000001.tmp", "~slx00001a2b-00000g.tmp",
+                            "~slx00001a2b_000001.tmp", "~slx00001a2b-000001.tmpx", "~1a2b3c4"})
+    EXPECT_FALSE(ParseTemporaryFileName(other, &pid)) << other;
+  for (size_t room = 1; room < kTemporaryNameLength; ++room) {
+    const std::string shorter = TemporaryFileName(7, 3, room);
+    EXPECT_LE(shorter.size(), room);
+    EXPECT_FALSE(ParseTemporaryFileName(shorter.c_str(), &pid));
+  }
+}
+
+// Before the first write into a folder, the temporaries of runs that no
+// longer live go, its own identifier's too (found then, they are a former
+// process's), and nothing else: not a live process's, not a look-alike, not
+// in a folder this extraction does not write into.
+TEST(TemporaryNames, LeftoversGoFromTheFoldersWrittenIntoAndOnlyThose) {
+  TempDir dir;
+  const uint32_t gone = 0x7ffffff0;  // beyond any system's process numbers
+  ASSERT_FALSE(IsProcessRunning(gone));
+  ASSERT_TRUE(IsProcessRunning(CurrentProcessId()));
+  const std::string dead = TemporaryFileName(gone, 1, 200);
+  // The very name this run tries first, taken by a former process.
+  const std::string reused = TemporaryFileName(CurrentProcessId(), 0, 200);
+  dir.Write("out/" + dead, "x");
+  dir.Write("out/" + reused, "x");
+  dir.Write("out/sub/" + dead, "x");
+  dir.Write("out/~slx7ffffff0-000001.TMP.keep", "x");
+  dir.Write("untouched/" + dead, "x");
+#ifdef _WIN32
+  // Held open by someone: not deleted, whoever made it.
+  const std::string live = TemporaryFileName(gone, 2, 200);
+  dir.Write("out/" + live, "x");
+  HANDLE holder = CreateFileA(dir.WinPath("out/" + live).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+#else
+  const std::string live = TemporaryFileName(static_cast<uint32_t>(getppid()), 1, 200);
+  dir.Write("out/" + live, "x");
+#endif
+  dir.Write("a.zip", BuildZip({{"a.txt", "a"}, {"sub/b.txt", "b"}, {"sub/c.txt", "c"}}).bytes);
+  const ExtractionOutcome outcome =
+      ExtractZipArchiveWith(DefaultZipReader(), dir.WinPath("a.zip"), dir.WinPath("out") + "\\");
+  EXPECT_EQ(outcome.filesWritten, 3u);
+  EXPECT_EQ(outcome.staleTemporariesRemoved, 3u);
+#ifdef _WIN32
+  CloseHandle(holder);
+#endif
+  EXPECT_EQ(Tree(dir.Path("out")), (std::set<std::string>{"a.txt", "sub/", "sub/b.txt",
+                                                          "sub/c.txt", live,
+                                                          "~slx7ffffff0-000001.TMP.keep"}));
+  EXPECT_TRUE(dir.Exists("untouched/" + dead));
 }
 
 TEST_P(Extraction, EveryNameLandsUnderItsOwnNameInTheCodePage) {

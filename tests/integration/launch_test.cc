@@ -214,6 +214,34 @@ TEST(Launch, SecondLauncherOfTheSameNameIsHeldBack) {
   EXPECT_EQ(second.Records().size(), 1u);
 }
 
+// Two products' launchers, both Setup.exe, hold each other back only when
+// they share a MUTEXNAME.
+TEST(Launch, MutexNameDecidesWhichLaunchersHoldEachOtherBack) {
+  const std::string unique = std::to_string(NowMs() % 1000000);
+  LauncherPackage first("Setup.exe", "one");
+  LauncherPackage other("Setup.exe", "two");
+  LauncherPackage same("Setup.exe", "three");
+  first.WriteIni("[PARAMS]\nMUTEXNAME=Product One " + unique + "\n");
+  other.WriteIni("[PARAMS]\nMUTEXNAME=Product Two " + unique + "\n");
+  same.WriteIni("[PARAMS]\nMUTEXNAME=Product One " + unique + "\n");
+  RunOptions slow;
+  slow.env = {{"STANDIN_SLEEP_MS", std::string("4000")}};
+  if (!UnderWine()) slow.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
+  slow.background = true;
+  first.Run(slow);
+  for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
+  ASSERT_EQ(first.Records().size(), 1u);
+
+  RunOptions quick;
+  quick.env = slow.env;
+  quick.env[0].second = "0";
+  EXPECT_EQ(other.Run(quick).status, 1);
+  EXPECT_EQ(other.Records().size(), 1u);
+  EXPECT_EQ(same.Run(quick).status, 1);
+  EXPECT_TRUE(same.Records().empty());
+  EXPECT_EQ(first.Wait().status, 1);
+}
+
 TEST(Launch, LauncherInAFolderWithAMultibyteNameStartsItsOwnSetup) {
   // Under a UTF-8 locale "あ" must not be read as lead bytes that swallow
   // the separator after it. (Under Wine the harness would hand the host's

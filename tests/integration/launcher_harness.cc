@@ -287,3 +287,24 @@ std::vector<std::string> LauncherPackage::Copies(const std::string& name) const 
   return copies;
 }
 
+
+long long FindPackageProcess(const LauncherPackage& package, const std::string& name) {
+  const std::string host = package.Path(name);
+  const std::string windows = package.WinPath(name);
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    const std::string pid = entry.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code ignored;
+    if (!UnderWine()) {
+      if (fs::read_symlink(entry.path() / "exe", ignored).string() == host) return std::stoll(pid);
+      continue;
+    }
+    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+    std::string first;
+    std::getline(in, first, '\0');
+    if (first.size() >= 2 && first.front() == '"') first = first.substr(1, first.size() - 2);
+    if (first == windows) return std::stoll(pid);
+  }
+  return 0;
+}

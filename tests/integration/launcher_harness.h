@@ -122,6 +122,11 @@ class ScopedWineVersion {
   std::string key_;
 };
 
+// The host pid of the running program `name` of the package (natively by
+// its executable, under Wine by the Windows path its command line starts
+// with); 0 when none runs.
+long long FindPackageProcess(const LauncherPackage& package, const std::string& name);
+
 // Sets the host locale for the launcher's runs (Wine takes its system
 // language from it) and puts the previous one back.
 struct ScopedLocale : ScopedEnv {

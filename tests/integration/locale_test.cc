@@ -2,6 +2,9 @@
 // package's own file is back afterwards.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,4 +58,36 @@ TEST(LanguageSwap, EarlyEndStillPutsTheSwapBack) {
   }
   EXPECT_FALSE(fs::exists(package.Path("none")));
   EXPECT_EQ(package.Copies(), (std::vector<std::string>{"ja", "ja"}));
+}
+
+// The launcher is killed while setup runs with the Japanese copy in place,
+// which strands the swap. The next run, on an English system, puts the
+// package's own file back first, gives setup the English copy, and leaves
+// the package's file in place at its end.
+TEST(LanguageSwap, RunKilledDuringSetupIsPutRightByTheNext) {
+  LauncherPackage package;
+  package.Write("Velquist.ini", "own");
+  package.Write("Velquist.0411", "ja");
+  package.Write("Velquist.0409", "en");
+  package.WriteIni("[PARAMS]\nINILANG=2\nINILANG1=1041\nINILANG2=1033\n");
+  {
+    ScopedLocale japanese("ja_JP.UTF-8");
+    RunOptions hold = WatchingConfig(package);
+    hold.env.emplace_back("STANDIN_SLEEP_MS", std::string("60000"));
+    hold.background = true;
+    package.Run(hold);
+    for (int i = 0; i < 600 && package.Records().empty(); ++i) usleep(50 * 1000);
+    ASSERT_EQ(package.Records().size(), 1u);
+    kill(static_cast<pid_t>(FindPackageProcess(package, "Setup.exe")), SIGKILL);
+    package.Wait();
+    kill(static_cast<pid_t>(FindPackageProcess(package, "Quorle.exe")), SIGKILL);
+  }
+  ASSERT_EQ(package.dir().Read("pkg/Velquist.ini"), "ja");
+  ASSERT_EQ(package.dir().Read("pkg/Velquist.bak"), "own");
+
+  ScopedLocale english("C.UTF-8");
+  EXPECT_EQ(package.Run(WatchingConfig(package)).status, 1);
+  EXPECT_EQ(package.Copies(), (std::vector<std::string>{"ja", "en"}));
+  EXPECT_EQ(package.dir().Read("pkg/Velquist.ini"), "own");
+  EXPECT_FALSE(fs::exists(package.Path("Velquist.bak")));
 }

@@ -113,6 +113,35 @@ TEST_F(LanguageSwapTest, ExistingBackupIsLeftAlone) {
   EXPECT_EQ(dir_.Read("Velquist.bak"), "left by an earlier run");
 }
 
+// A run killed between swap and restore left a listed copy as the
+// configuration and the package's own file as the backup: the next run puts
+// the package's file back first, then swaps for its own language, or not at
+// all when its language is not listed.
+TEST_F(LanguageSwapTest, InterruptedSwapIsUndoneBeforeAnythingElse) {
+  dir_.Write("Velquist.0407", "de");
+  for (const uint16_t language : {uint16_t{0x0407}, uint16_t{0x0409}}) {
+    dir_.Write("Velquist.ini", "ja");
+    dir_.Write("Velquist.bak", "own");
+    const bool listed = language == 0x0407;
+    EXPECT_EQ(Swap(2, "INILANG1=1041\nINILANG2=1031\n", language), listed);
+    EXPECT_TRUE(outcome_.plan.undoInterrupted);
+    EXPECT_TRUE(outcome_.undone);
+    EXPECT_EQ(outcome_.plan.strandedCopyPath, dir_.WinPath("Velquist.0411"));
+    EXPECT_EQ(dir_.Read("Velquist.ini"), listed ? "de" : "own");
+    RestoreLanguageConfig(swap_);
+    EXPECT_EQ(dir_.Read("Velquist.ini"), "own");
+    EXPECT_FALSE(dir_.Exists("Velquist.bak"));
+  }
+  // A configuration that is no listed copy is the package's own: its
+  // backup is left alone.
+  dir_.Write("Velquist.ini", "ja, edited");
+  dir_.Write("Velquist.bak", "own");
+  EXPECT_FALSE(Swap(1, "INILANG1=1041\n"));
+  EXPECT_FALSE(outcome_.plan.undoInterrupted);
+  EXPECT_EQ(outcome_.plan.block, SwapBlock::kBackupInTheWay);
+  EXPECT_EQ(dir_.Read("Velquist.bak"), "own");
+}
+
 TEST_F(LanguageSwapTest, FailedCopyPutsThePackageFileBack) {
   // A directory passes the existence test but cannot be copied.
   std::filesystem::remove(dir_.Path("Velquist.0411"));

@@ -11,6 +11,7 @@
 #include "core/fixed_names.h"
 #include "core/indexed_keys.h"
 #include "core/path_table.h"
+#include "core/run_report.h"
 #include "core/settings.h"
 #include "core/setup_command.h"
 #include "deploy/deployment.h"
@@ -154,6 +155,7 @@ class Checker {
   void CheckDeployments();
   void CheckArchive(const char* step, const char* key, uint32_t value, const char* archivePath,
                     bool system);
+  void CheckSingleInstance();
   void CheckLanguageSwap();
   void LanguageSwapStep(uint32_t count);
   void RegistryStep(const RegistryScriptPlan& plan, bool listed);
@@ -170,6 +172,7 @@ class Checker {
   std::string launcherPath_;
   PathTable paths_;
   LauncherSettings settings_;
+  MutexName mutex_;
   std::string contents_;
   std::vector<ProfileSection> sections_;
   // Section and upper-cased key name for every key line outside the
@@ -194,10 +197,12 @@ int Checker::Run() {
     return kCheckUnreadable;
   }
   settings_ = ReadLauncherSettings(paths_.iniPath);
+  mutex_ = ReadMutexName(paths_.iniPath, paths_.exeFileName);
   CheckLayout();
   CheckSettings();
   CheckValues();
   r_.Heading("Steps");
+  CheckSingleInstance();
   CheckDeployments();
   CheckLanguageSwap();
   CheckSetup();
@@ -355,6 +360,8 @@ void Checker::CheckSettings() {
     if (key.kind == KeyKind::kText) {
       if (std::strcmp(key.pattern, "DEFAULTCMD") == 0)
         shown = settings_.defaultCmdTooLong ? "(too long)" : std::string(settings_.DEFAULTCMD);
+      else if (std::strcmp(key.pattern, "MUTEXNAME") == 0)
+        shown = mutex_.name;
       else
         shown = raw.text;
       shown = "\"" + shown + "\"";
@@ -364,7 +371,11 @@ void Checker::CheckSettings() {
     char line[400];
     std::snprintf(line, sizeof(line), "  [%s] %-18s = %s", key.section, key.pattern,
                   shown.c_str());
-    r_.Line(std::string(line) + (raw.present ? "   (from the file)" : "   (default)"));
+    std::string from = raw.present ? "   (from the file)" : "   (default)";
+    if (std::strcmp(key.pattern, "MUTEXNAME") == 0 && mutex_.source != MutexNameSource::kFile)
+      from = raw.present ? "   (default: the file's value cannot be used)"
+                         : "   (default: the launcher's file name)";
+    r_.Line(std::string(line) + from);
   }
   r_.Line("  indexed entries (INILANG<n>, ADDREG<n>_..., DELREG<n>_...) are shown with their steps");
 }
@@ -395,6 +406,7 @@ void Checker::CheckValues() {
           std::string effect = "the entry is left out of the registry script";
           if (name == "DEFAULTCMD") effect = "nothing is started";
           if (name == "LOGFILE") effect = "nothing is logged";
+          if (name == "MUTEXNAME") effect = "the launcher's file name is used instead";
           r_.Warn(at + name + " is " + Number(raw.text.size()) + " characters long, more than " +
                   Number(key->longest) + ": " + effect);
         }
@@ -506,6 +518,16 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
             (runs.size() > 1 ? " (at one destination or more)" : ""));
 }
 
+void Checker::CheckSingleInstance() {
+  r_.Line(std::string("- single instance: a launcher that finds the mutex \"") + mutex_.name +
+          "\" held ends at once" + DescribeMutexNameSource(mutex_.source));
+  if (mutex_.source == MutexNameSource::kEmpty)
+    r_.Warn("MUTEXNAME is empty: the launcher's file name is used instead");
+  else if (mutex_.source == MutexNameSource::kBackslash)
+    r_.Warn("MUTEXNAME holds a backslash, which Windows reads as a namespace path: the "
+            "launcher's file name is used instead");
+}
+
 void Checker::CheckLanguageSwap() {
   const uint32_t count = settings_.INILANG;
   if (count == 0) {
@@ -531,6 +553,13 @@ void Checker::LanguageSwapStep(uint32_t count) {
   const std::string system = "the system language is " + Number(plan.systemLanguage) + " (0x" +
                              Hex4(plan.systemLanguage) + ")";
   const std::string match = " (INILANG" + Number(plan.matchedIndex) + ")";
+  if (plan.undoInterrupted) {
+    r_.Line(std::string("- language swap: an interrupted swap will be undone first: ") +
+            plan.configPath + " is the copy " + plan.strandedCopyPath + ", so " +
+            plan.backupPath + " is put back over it");
+    r_.Warn(std::string("language swap: an earlier run ended before it put ") + plan.backupPath +
+            " back; the next run does so first");
+  }
   if (plan.block == SwapBlock::kNotListed) {
     r_.Line("- language swap: does not run: " + system + ", which no INILANG entry lists");
   } else if (plan.block != SwapBlock::kNone) {

@@ -50,6 +50,7 @@ const KnownKey kKnownKeys[] = {
     {kSectionParams, "LOGFILE", KeyKind::kText, 260},
     {kSectionParams, "PASSEXITCODE", KeyKind::kSwitch, 0},
     {kSectionParams, "WAITALL", KeyKind::kSwitch, 0},
+    {kSectionParams, "MUTEXNAME", KeyKind::kText, 260},
 };
 const size_t kKnownKeyCount = sizeof(kKnownKeys) / sizeof(kKnownKeys[0]);
 
