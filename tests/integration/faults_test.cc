@@ -283,7 +283,11 @@ TEST(Faults, KilledExtractionCostsTheRerunNothing) {
       entries.emplace_back("d" + std::to_string(folder) + "/f" + std::to_string(file) + ".txt",
                            "file " + std::to_string(folder * 100 + file) + "\n");
   LauncherPackage package;
+  // Wine shows the memory file system's mount point as a link owned by the
+  // prefix's account, which only XP takes for an administrator's.
+  ScopedWineVersion windowsXp("Setup.exe", "winxp");
   package.Write("Setup.s2k", BuildZip(entries).bytes);
+  package.Write("Setup.sxp", BuildZip(entries).bytes);
   package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n");
   // In memory where the host has it: what is tested is the names, and every
   // flush to a shared disk would only make the test slow.
