@@ -23,15 +23,22 @@ bool FormatPath(char (&buffer)[kPathBufferSize], const char* format, Args... arg
   return true;
 }
 
-// Reads the entries up to the first that lists the system's language. Only
-// entries whose keys are there are read: the others read as 0.
+// The indexes of the language entries whose keys are there, up to `count`:
+// the others read as 0.
+std::vector<uint32_t> PresentLanguageIndexes(const char* iniPath, uint32_t count) {
+  return PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath), "INILANG", {""}, count);
+}
+
+uint32_t ReadLanguageEntry(const char* iniPath, uint32_t index) {
+  char key[32];
+  std::snprintf(key, sizeof(key), "INILANG%lu", static_cast<unsigned long>(index));
+  return ReadProfileInt(kSectionParams, key, 0, iniPath);
+}
+
+// Reads the entries up to the first that lists the system's language.
 void FindListedLanguage(const char* iniPath, uint32_t count, LanguageSwapPlan* plan) {
-  const std::vector<uint32_t> indexes =
-      PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath), "INILANG", {""}, count);
-  for (uint32_t index : indexes) {
-    char key[32];
-    std::snprintf(key, sizeof(key), "INILANG%lu", static_cast<unsigned long>(index));
-    const uint32_t language = ReadProfileInt(kSectionParams, key, 0, iniPath);
+  for (uint32_t index : PresentLanguageIndexes(iniPath, count)) {
+    const uint32_t language = ReadLanguageEntry(iniPath, index);
     plan->entries.push_back({index, language});
     if (language == static_cast<uint32_t>(plan->systemLanguage)) {
       plan->matchedIndex = index;
@@ -52,12 +59,8 @@ void FindInterruptedSwap(const char* exeDirectory, const char* iniPath, uint32_t
       !ReadWholeFile(plan->configPath, &config))
     return;
   const std::string copyPattern = std::string("%s\\") + kSetupConfigLanguagePattern;
-  const std::vector<uint32_t> indexes =
-      PresentEntryIndexes(ReadProfileKeyNames(kSectionParams, iniPath), "INILANG", {""}, count);
-  for (uint32_t index : indexes) {
-    char key[32];
-    std::snprintf(key, sizeof(key), "INILANG%lu", static_cast<unsigned long>(index));
-    const uint32_t language = ReadProfileInt(kSectionParams, key, 0, iniPath);
+  for (uint32_t index : PresentLanguageIndexes(iniPath, count)) {
+    const uint32_t language = ReadLanguageEntry(iniPath, index);
     std::string copy;
     if (language > 0xFFFF ||
         !FormatPath(plan->strandedCopyPath, copyPattern.c_str(), exeDirectory,

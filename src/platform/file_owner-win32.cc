@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "platform/library_entry.h"
 #include "platform/system.h"
 #include "platform/system_library.h"
+#include "platform/well_known_sids-win32.h"
 
 namespace {
 
@@ -18,20 +17,6 @@ using GetSecurityDescriptorOwnerEntry = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID
 using OpenProcessTokenEntry = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
 using GetTokenInformationEntry = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD,
                                                PDWORD);
-
-// A SID's bytes: revision, count, the 6-byte authority, then the
-// sub-authorities.
-size_t SidLength(const void* sid) {
-  return 8 + 4 * static_cast<size_t>(static_cast<const unsigned char*>(sid)[1]);
-}
-
-bool SameSid(const void* a, const void* b) {
-  return SidLength(a) == SidLength(b) && std::memcmp(a, b, SidLength(a)) == 0;
-}
-
-// S-1-5-32-544 (Administrators) and S-1-5-18 (LocalSystem).
-const unsigned char kAdministrators[] = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};
-const unsigned char kLocalSystem[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
 
 // The account the launcher runs as owns what it and setup made on systems
 // that give an administrator's objects to the account.
@@ -71,7 +56,7 @@ PathOwner OwnerOfHandle(HMODULE advapi, HANDLE file, bool ownedByGroupWhenElevat
   if (!getSecurity(file, OWNER_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed) ||
       !getOwner(descriptor, &owner, &defaulted) || owner == nullptr)
     return PathOwner::kOther;
-  if (SameSid(owner, kAdministrators) || SameSid(owner, kLocalSystem))
+  if (SameSid(owner, &kAdministratorsSid) || SameSid(owner, &kLocalSystemSid))
     return PathOwner::kAdministrator;
   // From Vista on, an elevated administrator's objects belong to the group;
   // one owned by the account itself was made by one of its programs that

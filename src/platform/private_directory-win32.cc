@@ -5,24 +5,13 @@
 #include "platform/library_entry.h"
 #include "platform/system.h"
 #include "platform/system_library.h"
+#include "platform/well_known_sids-win32.h"
 
 namespace {
 
 // Names taken by someone else are skipped; this many in a row means the
 // names are being taken on purpose, and the step gives up.
 constexpr uint32_t kAttempts = 64;
-
-// Well-known SIDs in their documented binary form, so that no SID has to be
-// allocated and freed: BUILTIN\Administrators (S-1-5-32-544) and LocalSystem
-// (S-1-5-18).
-struct WellKnownSid {
-  BYTE revision;
-  BYTE subAuthorityCount;
-  BYTE authority[6];
-  DWORD subAuthority[2];
-};
-WellKnownSid kAdministrators = {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}};
-WellKnownSid kLocalSystem = {1, 1, {0, 0, 0, 0, 0, 5}, {18, 0}};
 
 // advapi32 is not imported (the Windows 95 family has only stubs of these);
 // NT 4.0 lacks the two entries that 2000 added, which are optional.
@@ -69,7 +58,7 @@ bool BuildPrivateSecurity(const SecurityCalls& calls, AclBuffer* aclBuffer,
                           SECURITY_DESCRIPTOR* descriptor) {
   PACL acl = reinterpret_cast<PACL>(aclBuffer->words);
   if (!calls.initializeAcl(acl, sizeof(aclBuffer->words), ACL_REVISION)) return false;
-  WellKnownSid* const owners[] = {&kAdministrators, &kLocalSystem};
+  WellKnownSid* const owners[] = {&kAdministratorsSid, &kLocalSystemSid};
   for (DWORD index = 0; index < 2; ++index) {
     static_assert(sizeof(AclBuffer) >= sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + 8),
                   "room for both entries");
@@ -102,6 +91,13 @@ bool MakeFreshDirectory(const char* parent, SECURITY_ATTRIBUTES* security, std::
   return false;
 }
 
+// Held without delete sharing until it is removed: TEMP's owner may
+// rename or delete what is in TEMP, but not a directory open this way.
+HANDLE HoldDirectory(const std::string& path) {
+  return CreateFileA(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 }  // namespace
 
 bool CreatePrivateDirectory(const char* parent, PrivateDirectory* directory) {
@@ -119,11 +115,7 @@ bool CreatePrivateDirectory(const char* parent, PrivateDirectory* directory) {
   if (advapi != nullptr) FreeLibrary(advapi);
   if (!made) return false;
 
-  // Held without delete sharing until it is removed: TEMP's owner may
-  // rename or delete what is in TEMP, but not a directory open this way.
-  HANDLE handle = CreateFileA(directory->path.c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = HoldDirectory(directory->path);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     RemoveDirectoryA(directory->path.c_str());
@@ -133,9 +125,7 @@ bool CreatePrivateDirectory(const char* parent, PrivateDirectory* directory) {
     // guards nothing less.
     if (error != ERROR_ACCESS_DENIED) return false;
     if (!MakeFreshDirectory(parent, nullptr, &directory->path)) return false;
-    handle = CreateFileA(directory->path.c_str(), FILE_LIST_DIRECTORY,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    handle = HoldDirectory(directory->path);
     if (handle == INVALID_HANDLE_VALUE) {
       RemoveDirectoryA(directory->path.c_str());
       return false;

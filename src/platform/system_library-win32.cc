@@ -1,20 +1,18 @@
 #include "platform/system_library.h"
 
-#include <cstring>
+#include <string>
 
 #include "platform/library_entry.h"
 #include "platform/system.h"
 
 HMODULE LoadSystemLibrary(const char* fileName) {
-  char path[MAX_PATH + 1];
-  const UINT length = GetSystemDirectoryA(path, sizeof(path));
-  const size_t nameLength = std::strlen(fileName);
-  if (length == 0 || length + 1 + nameLength >= sizeof(path)) return nullptr;
-  path[length] = '\\';
-  std::memcpy(path + length + 1, fileName, nameLength + 1);
+  std::string path;
+  if (!GetSystemDirectoryPath(&path)) return nullptr;
+  path = path + "\\" + fileName;
+  if (path.size() > MAX_PATH) return nullptr;
   // The libraries it imports in turn are then looked for in its own folder,
   // the system's, rather than beside the launcher.
-  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void RestrictLibrarySearch() {

@@ -29,6 +29,23 @@ void ExpectSetupGot(const std::string& setupPath, const std::string& tail,
   EXPECT_EQ(record.arguments, SplitArguments(tail.c_str()));
 }
 
+// Starts `first` in the background with a setup program that runs for 4 s,
+// sharing one mutex namespace with the launchers started with the returned
+// options (which keep their setup quick), and waits until its setup runs.
+RunOptions HoldWhileSetupRuns(const LauncherPackage& first) {
+  RunOptions slow;
+  slow.env = {{"STANDIN_SLEEP_MS", std::string("4000")}};
+  // Natively the mutex namespace is per package; share one for the test.
+  if (!UnderWine()) slow.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
+  slow.background = true;
+  first.Run(slow);
+  for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
+  RunOptions quick;
+  quick.env = slow.env;
+  quick.env[0].second = "0";
+  return quick;
+}
+
 }  // namespace
 
 TEST(Launch, TailReachesTheSetupProgramByteForByte) {
@@ -188,21 +205,9 @@ TEST(Launch, SecondLauncherOfTheSameNameIsHeldBack) {
   LauncherPackage first(name, "one");
   LauncherPackage second(name, "two");
   LauncherPackage other("Other" + name, "three");
-  RunOptions slow;
-  slow.env = {{"STANDIN_SLEEP_MS", std::string("4000")}};
-  if (!UnderWine()) {
-    // Natively the mutex namespace is per package; share one for this test.
-    slow.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
-  }
-  slow.background = true;
-  first.Run(slow);
-  // Wait until the first launcher's setup program runs.
-  for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
+  const RunOptions quick = HoldWhileSetupRuns(first);
   ASSERT_EQ(first.Records().size(), 1u);
 
-  RunOptions quick;
-  quick.env = slow.env;
-  quick.env[0].second = "0";
   EXPECT_EQ(second.Run(quick).status, 1);
   EXPECT_TRUE(second.Records().empty());
   EXPECT_EQ(other.Run(quick).status, 1);
@@ -224,17 +229,9 @@ TEST(Launch, MutexNameDecidesWhichLaunchersHoldEachOtherBack) {
   first.WriteIni("[PARAMS]\nMUTEXNAME=Product One " + unique + "\n");
   other.WriteIni("[PARAMS]\nMUTEXNAME=Product Two " + unique + "\n");
   same.WriteIni("[PARAMS]\nMUTEXNAME=Product One " + unique + "\n");
-  RunOptions slow;
-  slow.env = {{"STANDIN_SLEEP_MS", std::string("4000")}};
-  if (!UnderWine()) slow.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
-  slow.background = true;
-  first.Run(slow);
-  for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
+  const RunOptions quick = HoldWhileSetupRuns(first);
   ASSERT_EQ(first.Records().size(), 1u);
 
-  RunOptions quick;
-  quick.env = slow.env;
-  quick.env[0].second = "0";
   EXPECT_EQ(other.Run(quick).status, 1);
   EXPECT_EQ(other.Records().size(), 1u);
   EXPECT_EQ(same.Run(quick).status, 1);
