@@ -11,26 +11,19 @@ inline constexpr char kSectionBefore[] = "BEFORE";
 // The setup program started when DEFAULTCMD is missing.
 inline constexpr char kDefaultSetupProgram[] = "Quorle.exe";
 
-// The setup program's configuration file in the launcher's directory, the
-// name it waits under while a language copy stands in for it, and the
-// language copies ("%04x": the language identifier in hexadecimal).
+// The defaults of the names a package may change (core/name_keys.h): the
+// setup program's configuration file in the launcher's directory (its
+// backup and language copies are named after it), the helper process, and
+// the program folder setup leaves.
 inline constexpr char kSetupConfigName[] = "Velquist.ini";
-inline constexpr char kSetupConfigBackupName[] = "Velquist.bak";
-inline constexpr char kSetupConfigLanguagePattern[] = "Velquist.%04x";
+inline constexpr char kHelperImageName[100] = "Ormlatch.exe";
+inline constexpr char kStartMenuSourceFolder[] = "c:\\Tessik Halvern Wireless";
+inline constexpr char kStartMenuFolderName[] = "Tessik Halvern Wireless";
 
 // The installer script written into a folder of its own in TEMP, and the
 // program in the system directory that installs it.
 inline constexpr char kRegistryScriptName[] = "AddDel.inf";
 inline constexpr char kInstallerRunner[] = "rundll32.exe";
-
-// The helper process that setup leaves running, in the buffer of 100 bytes
-// that it is handed over in, zero-filled after the name.
-inline constexpr char kHelperImageName[100] = "Ormlatch.exe";
-
-// The program folder setup leaves on drive C, and its name in the all-users
-// Start-menu programs folder.
-inline constexpr char kStartMenuSourceFolder[] = "c:\\Tessik Halvern Wireless";
-inline constexpr char kStartMenuFolderName[] = "Tessik Halvern Wireless";
 
 // Profile folders the profile deployment knows.
 inline constexpr char kProfilesFolder[] = "\\Documents and Settings\\";

@@ -15,6 +15,12 @@
 
 namespace {
 
+// Null when the configuration's value was refused: the step then acts on
+// nothing.
+const char* NameInForce(const NameKey& key) {
+  return key.source == NameSource::kRefused ? nullptr : key.value;
+}
+
 PauseOutcome PauseAfterSetup(uint32_t milliseconds) {
   SleepMilliseconds(milliseconds);
   PauseOutcome outcome;
@@ -23,16 +29,48 @@ PauseOutcome PauseAfterSetup(uint32_t milliseconds) {
   return outcome;
 }
 
-// Status 1, or setup's own exit code when the configuration asks for it and
-// setup ran to its end here. An early end never passes a code on: the
-// launcher did not finish, and a success code would hide that.
+// The code a setup program that never started ends the run with: the
+// system's reason for the failed start, or "invalid command line" when
+// DEFAULTCMD named nothing that may be started.
+uint32_t SetupFailureStatus(const SetupOutcome& setup) {
+  if (setup.plan.block != SetupBlock::kNone) return kExitInvalidCommandLine;
+  const unsigned long error = setup.process.startError;
+  return error != 0 ? static_cast<uint32_t>(error) : kExitInstallFailure;
+}
+
+// Status 1, or, when the configuration asks for it, setup's own exit code
+// when it ran to its end here, or why it never started. An early end never
+// passes a code on: the launcher did not finish, and a success code would
+// hide that.
 [[noreturn]] void EndRun(const RunReport& report, const SetupOutcome* setup) {
   const LauncherSettings& settings = *report.settings;
-  if (setup != nullptr && IsSwitchOn(settings.PASSEXITCODE) && setup->process.exitCodeKnown) {
-    ReportEnd(report, setup->process.exitCode, true);
-    EndLauncherWithStatus(setup->process.exitCode);
+  if (setup != nullptr && IsSwitchOn(settings.PASSEXITCODE)) {
+    if (setup->process.exitCodeKnown) {
+      ReportEnd(report, setup->process.exitCode, EndReason::kSetupExitCode);
+      EndLauncherWithStatus(setup->process.exitCode);
+    }
+    if (!setup->started) {
+      const uint32_t status = SetupFailureStatus(*setup);
+      ReportEnd(report, status, EndReason::kSetupNotStarted);
+      EndLauncherWithStatus(status);
+    }
   }
-  ReportEnd(report, 1, false);
+  ReportEnd(report, 1, EndReason::kFixed);
+  EndLauncher();
+}
+
+// Another launcher holds the mutex. Only the log and the exit status are
+// read from the configuration: this run must not act.
+[[noreturn]] void EndRefusedRun(const PathTable& paths, const MutexName& mutex,
+                                const char* commandTail) {
+  static LauncherSettings settings;
+  settings = ReadLauncherSettings(paths.iniPath);
+  static RunReport report;
+  StartRunReport(paths, settings, mutex, commandTail, &report);
+  const bool passed = IsSwitchOn(settings.PASSEXITCODE);
+  const uint32_t status = passed ? static_cast<uint32_t>(kExitAnotherInstallation) : 1u;
+  ReportRefused(report, status);
+  if (passed) EndLauncherWithStatus(status);
   EndLauncher();
 }
 
@@ -48,7 +86,8 @@ void RunLauncher(const char* commandTail) {
   // Only the mutex's own name is read before the check: a second launcher
   // reads nothing else.
   const MutexName mutex = ReadMutexName(paths.iniPath, paths.exeFileName);
-  if (CreateNamedMutex(mutex.name) == NamedMutexResult::kAlreadyExists) EndLauncher();
+  if (CreateNamedMutex(mutex.name) == NamedMutexResult::kAlreadyExists)
+    EndRefusedRun(paths, mutex, commandTail);
   const LauncherSettings settings = ReadLauncherSettings(paths.iniPath);
   static RunReport report;
   StartRunReport(paths, settings, mutex, commandTail, &report);
@@ -60,8 +99,8 @@ void RunLauncher(const char* commandTail) {
                                ? DeployProfileArchive(paths.profileArchivePath)
                                : DeploymentNotRun(DeploymentKind::kProfile));
   static LanguageSwap swap;
-  ReportLanguageSwap(
-      report, SwapLanguageConfig(paths.exeDirectory, paths.iniPath, settings.INILANG, &swap));
+  ReportLanguageSwap(report, SwapLanguageConfig(paths.exeDirectory, paths.iniPath, settings.INILANG,
+                                                settings.names.setupConfigNames, &swap));
   const SetupOutcome setup = RunSetupProgram(settings, commandTail);
   ReportSetup(report, setup);
   if (setup.plan.block == SetupBlock::kOwnPathUnknown) EndRun(report, nullptr);
@@ -76,12 +115,13 @@ void RunLauncher(const char* commandTail) {
     ReportRestore(report, swap.configSwapped ? RestoreLanguageConfig(swap) : RestoreOutcome());
     EndRun(report, nullptr);
   }
-  ReportHelperProcess(
-      report, IsSwitchOn(settings.TERMINATEORMLATCH)
-                  ? HelperProcessOutcome{true, TerminateProcessByImageName(kHelperImageName)}
-                  : HelperProcessOutcome());
-  ReportStartMenu(report, IsSwitchOn(settings.CHECKSTARTPROGRAM) ? RelocateStartMenuFolder()
-                                                                 : StartMenuOutcome());
+  ReportHelperProcess(report, IsSwitchOn(settings.TERMINATEORMLATCH)
+                                  ? EndHelperProcess(NameInForce(settings.names.helperProcess))
+                                  : HelperProcessOutcome());
+  ReportStartMenu(report, IsSwitchOn(settings.CHECKSTARTPROGRAM)
+                              ? RelocateStartMenuFolder(NameInForce(settings.names.startMenuSource),
+                                                        NameInForce(settings.names.startMenuFolder))
+                              : StartMenuOutcome());
   ReportRestore(report, swap.configSwapped ? RestoreLanguageConfig(swap) : RestoreOutcome());
   EndRun(report, &setup);
 }

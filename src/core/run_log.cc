@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -23,11 +24,42 @@ std::string LocalTimeStamp() {
   return withMillis;
 }
 
+// Makes each missing folder of the log's path, level by level from the
+// top, and counts those made. A drive ("C:") or a leading "\\server\share"
+// is taken as given; a trail byte of a double-byte character never splits.
+uint32_t MakeLogFolders(const char* path) {
+  const char* last = FindLastAnsiChar(path, '\\');
+  if (last == nullptr) return 0;
+  const std::string parent(path, last);
+  // Separators up to the share's own are not folders to make.
+  int givenSeparators = parent.compare(0, 2, "\\\\") == 0 ? 4 : 0;
+  uint32_t made = 0;
+  for (size_t i = 0; i <= parent.size(); ++i) {
+    const bool end = i == parent.size();
+    if (!end && parent[i] != '\\') {
+      if (IsAnsiLeadByte(static_cast<unsigned char>(parent[i]))) ++i;
+      continue;
+    }
+    if (!end && givenSeparators > 0) {
+      --givenSeparators;
+      continue;
+    }
+    const std::string folder = parent.substr(0, i);
+    const bool drive = folder.size() == 2 && folder[1] == ':';
+    if (!folder.empty() && folder.back() != '\\' && !drive && !PathExists(folder.c_str()) &&
+        CreateDirectoryAt(folder.c_str()))
+      ++made;
+  }
+  return made;
+}
+
 }  // namespace
 
 void OpenRunLog(const char* path, RunLog* log) {
   log->path[0] = '\0';
-  if (path != nullptr) CopyWhole(log->path, sizeof(log->path), path);
+  log->foldersMade = 0;
+  if (path == nullptr || !CopyWhole(log->path, sizeof(log->path), path)) return;
+  if (log->path[0] != '\0') log->foldersMade = MakeLogFolders(log->path);
 }
 
 std::string FormatLogLine(const char* step, const std::string& text) {

@@ -4,15 +4,18 @@
 #ifndef LAUNCHER_CORE_RUN_LOG_H
 #define LAUNCHER_CORE_RUN_LOG_H
 
+#include <cstdint>
 #include <string>
 
 #include "core/path_buffer.h"
 
 struct RunLog {
   char path[kPathBufferSize];  // empty: logging is off
+  uint32_t foldersMade;        // folders of the path made when it opened
 };
 
-// Logging on for `path` (off when it is null or empty).
+// Logging on for `path` (off when it is null or empty); the folders of the
+// path that are missing are made.
 void OpenRunLog(const char* path, RunLog* log);
 
 // Appends "<local time> <step>: <text>" and a CR LF. The file is opened and

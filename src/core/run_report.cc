@@ -6,7 +6,10 @@
 #include <string_view>
 
 #include "core/fixed_names.h"
+#include "core/launcher_exit.h"
+#include "core/system_words.h"
 #include "deploy/temporary_files.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -41,6 +44,16 @@ const char* Plural(size_t count, const char* one, const char* many) {
   return count == 1 ? one : many;
 }
 
+std::string DescribeStartError(unsigned long error) {
+  switch (error) {
+    case 2: return " (file not found)";
+    case 3: return " (path not found)";
+    case 5: return " (access denied)";
+    case 193: return " (not a valid program)";
+    default: return "";
+  }
+}
+
 void ReportExtraction(const RunReport& report, const char* step, const ExtractionOutcome& outcome) {
   if (!outcome.opened) {
     if (outcome.archiveFound)
@@ -64,8 +77,9 @@ void ReportExtraction(const RunReport& report, const char* step, const Extractio
   const size_t failed = outcome.failed.size();
   Line(report, step,
        {"unpacked ", outcome.archivePath, " into ", outcome.destination, ": ",
-        Number(outcome.filesWritten), Plural(outcome.filesWritten, " file and ", " files and "),
-        Number(outcome.directories), Plural(outcome.directories, " folder", " folders"), " written",
+        Number(outcome.filesWritten), Plural(outcome.filesWritten, " file written and ", " files written and "),
+        Number(outcome.directoriesMade), Plural(outcome.directoriesMade, " folder", " folders"),
+        " made",
         skipped != 0 ? ", " + Number(skipped) + Plural(skipped, " entry", " entries") + " skipped"
                      : "",
         failed != 0 ? ", " + Number(failed) + Plural(failed, " file", " files") + " not written"
@@ -94,10 +108,17 @@ const char* DescribeMutexNameSource(MutexNameSource source) {
 void StartRunReport(const PathTable& paths, const LauncherSettings& settings,
                     const MutexName& mutex, const char* commandTail, RunReport* report) {
   report->settings = &settings;
-  OpenRunLog(settings.logFileTooLong ? nullptr : settings.LOGFILE, &report->log);
-  Line(*report, "start", {"configuration ", paths.iniPath, ", tail \"", commandTail,
+  const bool noLog = settings.logFileTooLong || settings.logPathTooLong;
+  OpenRunLog(noLog ? nullptr : settings.logPath, &report->log);
+  if (report->log.path[0] == '\0') return;
+  Line(*report, "start", {"launcher " LAUNCHER_VERSION_TEXT " on ", DescribeRunningSystem(),
+                           "; configuration ", paths.iniPath, ", tail \"", commandTail,
                            "\", mutex \"", mutex.name, "\"",
                            DescribeMutexNameSource(mutex.source)});
+  const uint32_t made = report->log.foldersMade;
+  if (made != 0)
+    Line(*report, "start", {"made ", Number(made), Plural(made, " folder", " folders"),
+                             " for the log ", report->log.path});
 }
 
 void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome) {
@@ -129,12 +150,15 @@ void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outc
                           " could not be put back"});
       break;
     case SwapResult::kSwapped:
-      Line(report, step, {"swapped in the language copy; the package's own file waits as ",
-                          plan.backupPath});
+      Line(report, step, {"language copy ", plan.copyPath, " stands in for ", plan.configPath,
+                          "; the package's own file waits as ", plan.backupPath});
       break;
     case SwapResult::kBlocked:
       if (plan.block == SwapBlock::kNoLanguages)
         Line(report, step, {"nothing to do: INILANG is 0"});
+      else if (plan.block == SwapBlock::kNameRefused)
+        Line(report, step, {"not run: SETUPCONFIG is refused: ",
+                            report.settings->names.setupConfig.refusal});
       else
         Line(report, step, {"not swapped: ", DescribeSwapBlock(plan)});
       break;
@@ -182,8 +206,11 @@ void ReportSetup(const RunReport& report, const SetupOutcome& outcome) {
     case SetupBlock::kNone: break;
   }
   if (!outcome.started) {
+    const unsigned long error = outcome.process.startError;
     Line(report, step, {"not started: cannot start ", plan.program, " (command line: ",
-                        plan.command, ")"});
+                        plan.command, "): ",
+                        error != 0 ? "error " + Number(error) + DescribeStartError(error)
+                                   : std::string("no error code known")});
     return;
   }
   const ChildProcess& setup = outcome.process;
@@ -253,12 +280,16 @@ void ReportHelperProcess(const RunReport& report, const HelperProcessOutcome& ou
   const char* step = "helper process";
   if (!outcome.ran)
     SwitchOff(report, step, "TERMINATEORMLATCH", report.settings->TERMINATEORMLATCH);
+  else if (outcome.imageName == nullptr)
+    Line(report, step, {"not run: HELPERPROCESS is refused: ",
+                        report.settings->names.helperProcess.refusal});
   else if (outcome.result == kTerminated)
-    Line(report, step, {"ended ", kHelperImageName});
+    Line(report, step, {"ended ", outcome.imageName});
   else if (outcome.result == kNoMatchingProcess)
-    Line(report, step, {"no ", kHelperImageName, " running"});
+    Line(report, step, {"no ", outcome.imageName, " running"});
   else
-    Line(report, step, {"not ended, result ", Number(static_cast<unsigned>(outcome.result))});
+    Line(report, step, {"did not end ", outcome.imageName, ", result ",
+                        Number(static_cast<unsigned>(outcome.result))});
 }
 
 void ReportStartMenu(const RunReport& report, const StartMenuOutcome& outcome) {
@@ -268,7 +299,15 @@ void ReportStartMenu(const RunReport& report, const StartMenuOutcome& outcome) {
     SwitchOff(report, step, "CHECKSTARTPROGRAM", report.settings->CHECKSTARTPROGRAM);
     return;
   }
+  const NameKeys& names = report.settings->names;
   switch (plan.block) {
+    case RelocationBlock::kNameRefused:
+      Line(report, step, {"not run: ",
+                          names.startMenuSource.source == NameSource::kRefused
+                              ? "STARTMENUSOURCE is refused: " : "STARTMENUFOLDER is refused: ",
+                          names.startMenuSource.source == NameSource::kRefused
+                              ? names.startMenuSource.refusal : names.startMenuFolder.refusal});
+      return;
     case RelocationBlock::kNoProgramsFolder:
       Line(report, step, {"nothing moved: this system has no all-users programs folder"});
       return;
@@ -302,6 +341,16 @@ void ReportRestore(const RunReport& report, const RestoreOutcome& outcome) {
   else Line(report, "restore", {"could not put back ", outcome.configPath});
 }
 
-void ReportEnd(const RunReport& report, uint32_t status, bool passedOn) {
-  Line(report, "end", {"exit status ", Number(status), passedOn ? " (setup's exit code)" : ""});
+void ReportRefused(const RunReport& report, uint32_t status) {
+  Line(report, "single instance",
+       {"another installation is in progress (another launcher holds the mutex): refused, "
+        "exit status ", Number(status),
+        status == kExitAnotherInstallation ? "" : " (PASSEXITCODE is not 1)"});
+}
+
+void ReportEnd(const RunReport& report, uint32_t status, EndReason reason) {
+  const char* why = reason == EndReason::kSetupExitCode     ? " (setup's exit code)"
+                    : reason == EndReason::kSetupNotStarted ? " (setup was not started)"
+                                                            : "";
+  Line(report, "end", {"exit status ", Number(status), why});
 }

@@ -40,7 +40,14 @@ void ReportRegistry(const RunReport& report, const RegistryStepOutcome& outcome)
 void ReportHelperProcess(const RunReport& report, const HelperProcessOutcome& outcome);
 void ReportStartMenu(const RunReport& report, const StartMenuOutcome& outcome);
 void ReportRestore(const RunReport& report, const RestoreOutcome& outcome);
-// `passedOn`: the status is setup's exit code.
-void ReportEnd(const RunReport& report, uint32_t status, bool passedOn);
+// Another launcher holds the mutex: this run ends with `status`.
+void ReportRefused(const RunReport& report, uint32_t status);
+
+enum class EndReason {
+  kFixed,            // status 1, whatever happened
+  kSetupExitCode,    // setup's own exit code
+  kSetupNotStarted,  // why setup never started
+};
+void ReportEnd(const RunReport& report, uint32_t status, EndReason reason);
 
 #endif

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/profile.h"
+#include "platform/environment_expansion.h"
 
 LauncherSettings ReadLauncherSettings(const char* iniPath) {
   LauncherSettings settings;
@@ -28,8 +30,12 @@ LauncherSettings ReadLauncherSettings(const char* iniPath) {
   length = ReadProfileString(kSectionParams, "LOGFILE", "", logFile, sizeof(logFile), iniPath);
   settings.logFileTooLong = length >= kPathBufferSize;
   if (!settings.logFileTooLong) std::memcpy(settings.LOGFILE, logFile, length + 1);
+  std::string logPath;
+  if (!settings.logFileTooLong && ExpandEnvironmentReferences(settings.LOGFILE, &logPath))
+    settings.logPathTooLong = !CopyWhole(settings.logPath, sizeof(settings.logPath), logPath.c_str());
   settings.PASSEXITCODE = ReadProfileInt(kSectionParams, "PASSEXITCODE", 0, iniPath);
   settings.WAITALL = ReadProfileInt(kSectionParams, "WAITALL", 0, iniPath);
+  settings.names = ReadNameKeys(iniPath);
   return settings;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/fixed_names.h"
+#include "core/name_keys.h"
 #include "core/path_buffer.h"
 
 // Fields are named after their keys.
@@ -27,10 +28,17 @@ struct LauncherSettings {
   // True when LOGFILE is longer than its buffer: nothing is logged rather
   // than written to some other file under a cut name.
   bool logFileTooLong;
+  // LOGFILE with its %NAME% references expanded from the environment: the
+  // file the log goes to (empty: no log). Expanded longer than a path
+  // buffer: no log, and `logPathTooLong` says so.
+  char logPath[kPathBufferSize];
+  bool logPathTooLong;
   uint32_t PASSEXITCODE;
   // Exactly 1: the launcher waits for every process setup starts, and those
   // they start, not only for setup's own process.
   uint32_t WAITALL;
+  // HELPERPROCESS, SETUPCONFIG, STARTMENUSOURCE, STARTMENUFOLDER.
+  NameKeys names;
 };
 
 // Reads the up-front keys from `iniPath`; anything missing takes its default.

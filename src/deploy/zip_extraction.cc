@@ -90,7 +90,8 @@ EntryResult ExtractFileEntry(const EntryPlan& plan, const EntrySource& source) {
   const std::string& path = plan.target;
   if (reader->openCurrentFile(archive) != kZipOk) return EntryResult::kDataUnreadable;
   CompleteBeforeMakingDirectoriesFor(path, source);
-  CreateDirectoriesUpToLastBackslash(path, source.known);
+  CreateDirectoriesUpToLastBackslash(path, source.known, kDirectoryActions,
+                                     &source.outcome->directoriesMade);
   ClearFolderOnce(path, source);
 
   WrittenFile written;
@@ -147,7 +148,8 @@ EntryResult WriteEntry(void*, const EntryPlan& plan, const EntrySource& source) 
   if (plan.skip != EntrySkip::kNone) return EntryResult::kSkipped;
   if (plan.kind == EntryKind::kFile) return ExtractFileEntry(plan, source);
   CompleteBeforeMakingDirectoriesFor(plan.target, source);
-  const bool made = CreateDirectoriesUpToLastBackslash(plan.target, source.known);
+  const bool made = CreateDirectoriesUpToLastBackslash(plan.target, source.known, kDirectoryActions,
+                                                       &source.outcome->directoriesMade);
   // Fails for a directory, which keeps the times of its making.
   SetFileTimesFromDos(plan.target, source.info->dosDate);
   return made ? EntryResult::kDone : EntryResult::kFailed;
@@ -165,16 +167,17 @@ bool PathExists(const std::string& path) { return PathExists(path.c_str()); }
 const DirectoryActions kDirectoryActions = {nullptr, ExistsAt, CreateAt};
 
 bool CreateDirectoriesUpToLastBackslash(const std::string& path, KnownDirectories* known,
-                                        const DirectoryActions& actions) {
+                                        const DirectoryActions& actions, uint32_t* made) {
   const size_t uncRoot = UncRootLength(path);
   for (size_t p = 0; p < path.size();) {
     const unsigned char byte = static_cast<unsigned char>(path[p]);
     if (byte == '\\' && (uncRoot == 0 || p > uncRoot)) {
       const std::string prefix = path.substr(0, p);
       if (known == nullptr || known->count(prefix) == 0) {
-        if (!actions.exists(actions.context, prefix.c_str()) &&
-            !actions.create(actions.context, prefix.c_str()))
-          return false;
+        if (!actions.exists(actions.context, prefix.c_str())) {
+          if (!actions.create(actions.context, prefix.c_str())) return false;
+          if (made != nullptr) ++*made;
+        }
         if (known != nullptr) known->insert(prefix);
       }
     }

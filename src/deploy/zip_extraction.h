@@ -23,6 +23,7 @@ struct ExtractionOutcome {
   bool archiveFound = false;  // when not opened: something of that name is there
   uint32_t filesWritten = 0;
   uint32_t directories = 0;         // directory entries made or found
+  uint32_t directoriesMade = 0;     // folders that were not there and were made
   std::vector<EntryPlan> skipped;   // left out by their plan
   std::vector<std::string> failed;  // targets not written: damaged data, or refused
   bool endedEarly = false;          // an entry's data could not be opened
@@ -103,9 +104,10 @@ extern const DirectoryActions kDirectoryActions;
 // ends in a backslash; false as soon as one cannot be created. The root of
 // a UNC path (\\server\share) counts as existing and is never created. The
 // prefixes in `known` (none when null) are skipped, and those found or made
-// are added.
+// are added; `made` (when given) counts the folders made.
 bool CreateDirectoriesUpToLastBackslash(const std::string& path, KnownDirectories* known = nullptr,
-                                        const DirectoryActions& actions = kDirectoryActions);
+                                        const DirectoryActions& actions = kDirectoryActions,
+                                        uint32_t* made = nullptr);
 
 // Sets the creation and last-write time of the file at `path` from a DOS
 // date/time read as local time; false when the file cannot be opened.

@@ -151,3 +151,11 @@ int TerminateProcessByImageNameWith(const char* imageName, const ProcessSystem& 
 int TerminateProcessByImageName(const char* imageName) {
   return TerminateProcessByImageNameWith(imageName, RunningProcessSystem());
 }
+
+HelperProcessOutcome EndHelperProcess(const char* imageName) {
+  HelperProcessOutcome outcome;
+  outcome.ran = true;
+  outcome.imageName = imageName;
+  if (imageName != nullptr) outcome.result = TerminateProcessByImageName(imageName);
+  return outcome;
+}

@@ -35,7 +35,11 @@ int TerminateProcessByImageNameWith(const char* imageName, const ProcessSystem& 
 // The step's result as the run reports it.
 struct HelperProcessOutcome {
   bool ran = false;                 // false: switched off
+  const char* imageName = nullptr;  // null: the configured name was refused
   int result = kNoMatchingProcess;  // one of the codes above
 };
+
+// The step: ends the first running `imageName` (null: nothing is done).
+HelperProcessOutcome EndHelperProcess(const char* imageName);
 
 #endif

@@ -101,16 +101,24 @@ int MoveDirectoryTree(const char* source, const char* destination,
 }
 
 StartMenuPlan PlanStartMenuRelocation() {
+  return PlanStartMenuRelocation(kStartMenuSourceFolder, kStartMenuFolderName);
+}
+
+StartMenuPlan PlanStartMenuRelocation(const char* source, const char* folderName) {
   StartMenuPlan plan;
-  plan.source = kStartMenuSourceFolder;
+  plan.source = source != nullptr ? source : "";
   plan.target[0] = '\0';
+  if (source == nullptr || folderName == nullptr) {
+    plan.block = RelocationBlock::kNameRefused;
+    return plan;
+  }
   char programs[kPathBufferSize];
   if (!GetCommonProgramsFolder(programs, sizeof(programs))) return plan;
   plan.block = RelocationBlock::kTargetTooLong;
-  if (!JoinPath(programs, kStartMenuFolderName, plan.target)) return plan;
-  const uint32_t source = GetPathAttributes(plan.source);
-  plan.block = source == kInvalidFileAttributes ? RelocationBlock::kSourceMissing
-               : (source & kAttributeReparsePoint) != 0 ? RelocationBlock::kSourceIsLink
+  if (!JoinPath(programs, folderName, plan.target)) return plan;
+  const uint32_t attributes = GetPathAttributes(plan.source);
+  plan.block = attributes == kInvalidFileAttributes ? RelocationBlock::kSourceMissing
+               : (attributes & kAttributeReparsePoint) != 0 ? RelocationBlock::kSourceIsLink
                : QueryPathOwner(plan.source) == PathOwner::kOther
                    ? RelocationBlock::kSourceNotAdministrators
                : PathExists(plan.target) ? RelocationBlock::kTargetExists
@@ -119,9 +127,13 @@ StartMenuPlan PlanStartMenuRelocation() {
 }
 
 StartMenuOutcome RelocateStartMenuFolder() {
+  return RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
+}
+
+StartMenuOutcome RelocateStartMenuFolder(const char* source, const char* folderName) {
   StartMenuOutcome outcome;
   outcome.ran = true;
-  outcome.plan = PlanStartMenuRelocation();
+  outcome.plan = PlanStartMenuRelocation(source, folderName);
   if (outcome.plan.block != RelocationBlock::kNone) return outcome;
   outcome.moved =
       MoveDirectoryTree(outcome.plan.source, outcome.plan.target, &outcome.linksLeft) == 1;

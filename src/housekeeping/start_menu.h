@@ -18,6 +18,7 @@ enum class RelocationBlock {
   kSourceIsLink,
   kSourceNotAdministrators,
   kTargetExists,
+  kNameRefused,  // STARTMENUSOURCE or STARTMENUFOLDER was refused
 };
 
 struct StartMenuPlan {
@@ -26,12 +27,15 @@ struct StartMenuPlan {
   char target[kPathBufferSize];  // its place in the programs folder, when known
 };
 
-// Where the program folder "c:\Tessik Halvern Wireless" would go: into the
+// Where the program folder (by default "c:\Tessik Halvern Wireless") would go: into the
 // all-users Start-menu programs folder under the same name, unless the
 // source is missing, is a link or was made by someone other than an
 // administrator (platform/file_owner.h; systems without owners are taken at
 // their word), or the target exists already.
 StartMenuPlan PlanStartMenuRelocation();
+// The same for another program folder and its name in the programs folder
+// (either null: refused, nothing is moved).
+StartMenuPlan PlanStartMenuRelocation(const char* source, const char* folderName);
 
 struct StartMenuOutcome {
   bool ran = false;  // false: switched off
@@ -44,6 +48,7 @@ struct StartMenuOutcome {
 // The step: carries out the plan, then removes the source folder if nothing
 // is left in it.
 StartMenuOutcome RelocateStartMenuFolder();
+StartMenuOutcome RelocateStartMenuFolder(const char* source, const char* folderName);
 
 // Moves everything below `source` into `destination`, creating the
 // destination and the directories on its way first. A subdirectory with no

@@ -52,19 +52,18 @@ void FindListedLanguage(const char* iniPath, uint32_t count, LanguageSwapPlan* p
 // language copies the configuration lists. A backup beside any other file is
 // the package's own, and stays.
 void FindInterruptedSwap(const char* exeDirectory, const char* iniPath, uint32_t count,
-                         LanguageSwapPlan* plan) {
+                         const SetupConfigNames& names, LanguageSwapPlan* plan) {
   const uint32_t backup = GetPathAttributes(plan->backupPath);
   std::string config;
   if (backup == kInvalidFileAttributes || (backup & kAttributeDirectory) != 0 ||
       !ReadWholeFile(plan->configPath, &config))
     return;
-  const std::string copyPattern = std::string("%s\\") + kSetupConfigLanguagePattern;
   for (uint32_t index : PresentLanguageIndexes(iniPath, count)) {
     const uint32_t language = ReadLanguageEntry(iniPath, index);
     std::string copy;
     if (language > 0xFFFF ||
-        !FormatPath(plan->strandedCopyPath, copyPattern.c_str(), exeDirectory,
-                    static_cast<unsigned>(language)) ||
+        !FormatPath(plan->strandedCopyPath, "%s\\%s", exeDirectory,
+                    LanguageCopyName(names, language).c_str()) ||
         !ReadWholeFile(plan->strandedCopyPath, &copy) || copy != config)
       continue;
     plan->undoInterrupted = true;
@@ -86,6 +85,7 @@ bool PutPackageFileBack(const char* configPath, const char* backupPath) {
 std::string DescribeSwapBlock(const LanguageSwapPlan& plan) {
   switch (plan.block) {
     case SwapBlock::kNone: return "";
+    case SwapBlock::kNameRefused: return "SETUPCONFIG names no file the swap may use";
     case SwapBlock::kPathsTooLong: return "the launcher's folder is too long for the file paths";
     case SwapBlock::kNoLanguages: return "INILANG is 0";
     case SwapBlock::kNotListed:
@@ -99,12 +99,16 @@ std::string DescribeSwapBlock(const LanguageSwapPlan& plan) {
 }
 
 LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirectory,
-                                  const char* iniPath, uint32_t languageCount) {
+                                  const char* iniPath, uint32_t languageCount,
+                                  const SetupConfigNames& names) {
   LanguageSwapPlan plan;
   plan.systemLanguage = systemLanguage;
-  const std::string copyPattern = std::string("%s\\") + kSetupConfigLanguagePattern;
-  if (!FormatPath(plan.configPath, "%s\\%s", exeDirectory, kSetupConfigName) ||
-      !FormatPath(plan.backupPath, "%s\\%s", exeDirectory, kSetupConfigBackupName)) {
+  if (names.config[0] == '\0') {
+    plan.block = SwapBlock::kNameRefused;
+    return plan;
+  }
+  if (!FormatPath(plan.configPath, "%s\\%s", exeDirectory, names.config) ||
+      !FormatPath(plan.backupPath, "%s\\%s", exeDirectory, names.backup)) {
     plan.configPath[0] = plan.backupPath[0] = '\0';
     return plan;
   }
@@ -112,14 +116,14 @@ LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirect
     plan.block = SwapBlock::kNoLanguages;
     return plan;
   }
-  FindInterruptedSwap(exeDirectory, iniPath, languageCount, &plan);
+  FindInterruptedSwap(exeDirectory, iniPath, languageCount, names, &plan);
   FindListedLanguage(iniPath, languageCount, &plan);
   if (plan.matchedIndex == 0) {
     plan.block = SwapBlock::kNotListed;
     return plan;
   }
-  if (!FormatPath(plan.copyPath, copyPattern.c_str(), exeDirectory,
-                  static_cast<unsigned>(systemLanguage))) {
+  if (!FormatPath(plan.copyPath, "%s\\%s", exeDirectory,
+                  LanguageCopyName(names, systemLanguage).c_str())) {
     plan.block = SwapBlock::kPathsTooLong;
   } else if (!PathExists(plan.copyPath)) {
     plan.block = SwapBlock::kCopyMissing;
@@ -134,16 +138,17 @@ LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirect
 }
 
 LanguageSwapOutcome SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
-                                       uint32_t languageCount, LanguageSwap* swap) {
+                                       uint32_t languageCount, const SetupConfigNames& names,
+                                       LanguageSwap* swap) {
   return SwapLanguageConfigFor(GetSystemDefaultLanguage(), exeDirectory, iniPath, languageCount,
-                               swap);
+                               swap, names);
 }
 
 LanguageSwapOutcome SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
                                           const char* iniPath, uint32_t languageCount,
-                                          LanguageSwap* swap) {
+                                          LanguageSwap* swap, const SetupConfigNames& names) {
   LanguageSwapOutcome outcome;
-  outcome.plan = PlanLanguageSwap(systemLanguage, exeDirectory, iniPath, languageCount);
+  outcome.plan = PlanLanguageSwap(systemLanguage, exeDirectory, iniPath, languageCount, names);
   const LanguageSwapPlan& plan = outcome.plan;
   std::memset(swap, 0, sizeof(*swap));
   std::memcpy(swap->configPath, plan.configPath, sizeof(swap->configPath));

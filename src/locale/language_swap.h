@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/name_keys.h"
 #include "core/path_buffer.h"
 
 // What the swap leaves for the restore at the end of the run.
@@ -18,6 +19,7 @@ struct LanguageSwap {
 // Why the swap does nothing, or kNone when it swaps.
 enum class SwapBlock {
   kNone,
+  kNameRefused,     // SETUPCONFIG was refused
   kPathsTooLong,    // a file's path in the launcher's directory would not fit
   kNoLanguages,     // INILANG is 0
   kNotListed,       // no INILANG entry lists the system's language
@@ -54,8 +56,10 @@ std::string DescribeSwapBlock(const LanguageSwapPlan& plan);
 
 // Decides from the configuration and the launcher's directory whether the
 // language copy would take the place of the setup program's configuration.
+// `names` with an empty `config`: the configured name was refused.
 LanguageSwapPlan PlanLanguageSwap(uint16_t systemLanguage, const char* exeDirectory,
-                                  const char* iniPath, uint32_t languageCount);
+                                  const char* iniPath, uint32_t languageCount,
+                                  const SetupConfigNames& names = DefaultSetupConfigNames());
 
 enum class SwapResult {
   kSwapped,
@@ -77,12 +81,14 @@ struct LanguageSwapOutcome {
 // The step: puts the language copy in place of the setup program's
 // configuration file when the configuration lists the system's language.
 LanguageSwapOutcome SwapLanguageConfig(const char* exeDirectory, const char* iniPath,
-                                       uint32_t languageCount, LanguageSwap* swap);
+                                       uint32_t languageCount, const SetupConfigNames& names,
+                                       LanguageSwap* swap);
 
 // The same for a given system language.
 LanguageSwapOutcome SwapLanguageConfigFor(uint16_t systemLanguage, const char* exeDirectory,
                                           const char* iniPath, uint32_t languageCount,
-                                          LanguageSwap* swap);
+                                          LanguageSwap* swap,
+                                          const SetupConfigNames& names = DefaultSetupConfigNames());
 
 struct RestoreOutcome {
   bool ran = false;       // false: nothing was swapped

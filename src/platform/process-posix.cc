@@ -24,6 +24,30 @@ bool IsExecutableFile(const std::string& native) {
          access(native.c_str(), X_OK) == 0;
 }
 
+// The Windows error code a start that failed with `error` stands for.
+unsigned long WindowsStartError(int error) {
+  switch (error) {
+    case ENOENT: return 2;     // ERROR_FILE_NOT_FOUND
+    case ENOTDIR: return 3;    // ERROR_PATH_NOT_FOUND
+    case EACCES:
+    case EPERM:
+    case EISDIR: return 5;     // ERROR_ACCESS_DENIED
+    case ENOEXEC: return 193;  // ERROR_BAD_EXE_FORMAT
+    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOMEM: return 8;     // ERROR_NOT_ENOUGH_MEMORY
+    default: return 0;
+  }
+}
+
+// Why `native` cannot be started, as a Windows error code.
+unsigned long WhyNotStartable(const std::string& native) {
+  struct stat info;
+  if (stat(native.c_str(), &info) != 0) return WindowsStartError(errno);
+  if (!S_ISREG(info.st_mode)) return 5;  // a folder cannot be started
+  if (access(native.c_str(), X_OK) != 0) return WindowsStartError(errno);
+  return 0;
+}
+
 }  // namespace
 
 bool IsStartableFile(const std::string& path) {
@@ -33,7 +57,14 @@ bool IsStartableFile(const std::string& path) {
 
 bool StartProcess(const char* program, const char* commandLine, ChildProcess* child) {
   std::string native;
-  if (!NativePath(program, &native) || !IsExecutableFile(native)) return false;
+  if (!NativePath(program, &native)) {
+    child->startError = 3;  // ERROR_PATH_NOT_FOUND: no drive maps it
+    return false;
+  }
+  if (!IsExecutableFile(native)) {
+    child->startError = WhyNotStartable(native);
+    return false;
+  }
   // The program sees the arguments its own runtime would split from the
   // command line.
   std::vector<std::string> arguments = SplitCommandLine(commandLine);
@@ -41,8 +72,11 @@ bool StartProcess(const char* program, const char* commandLine, ChildProcess* ch
   for (std::string& argument : arguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);
   pid_t pid;
-  if (posix_spawn(&pid, native.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+  const int spawned = posix_spawn(&pid, native.c_str(), nullptr, nullptr, argv.data(), environ);
+  if (spawned != 0) {
+    child->startError = WindowsStartError(spawned);
     return false;
+  }
   child->handle = pid;
   return true;
 }

@@ -97,7 +97,10 @@ bool IsStartableFile(const std::string& path) {
 
 bool StartProcess(const char* program, const char* commandLine, ChildProcess* child) {
   PROCESS_INFORMATION info = {};
-  if (!CreateChild(program, commandLine, 0, &info)) return false;
+  if (!CreateChild(program, commandLine, 0, &info)) {
+    child->startError = GetLastError();
+    return false;
+  }
   CloseHandle(info.hThread);
   child->handle = reinterpret_cast<intptr_t>(info.hProcess);
   return true;
@@ -118,6 +121,7 @@ bool StartProcessTree(const char* program, const char* commandLine, ChildProcess
   // Suspended, so that the child is in the job before it can start anything.
   PROCESS_INFORMATION info = {};
   if (!CreateChild(program, commandLine, CREATE_SUSPENDED, &info)) {
+    child->startError = GetLastError();
     CloseHandle(job);
     ReleaseJobFunctions();
     return false;

@@ -30,6 +30,10 @@ struct ChildProcess {
   // normal exit counts, not the end by a signal).
   bool exitCodeKnown = false;
   uint32_t exitCode = 0;
+  // When the start failed: the system's error code (2 file not found,
+  // 3 path not found, 5 access denied, 193 not a program; POSIX errors are
+  // given as the Windows codes they stand for), 0 when none is known.
+  unsigned long startError = 0;
 };
 
 // Starts `program`, a full path used as it is (no search, no extension

@@ -41,6 +41,7 @@ struct Checked {
 
 Checked Check(const TempDir& dir, const std::string& ini, const std::string& tail = "") {
   dir.Write("Setup.ini", ini);
+  if (!std::filesystem::exists(dir.Path("Setup.exe"))) dir.Write("Setup.exe", "MZ");
   CheckRequest request;
   request.target = dir.WinPath("Setup.exe");
   request.tail = tail;

@@ -14,6 +14,7 @@
 #include "core/run_report.h"
 #include "core/settings.h"
 #include "core/setup_command.h"
+#include "core/system_words.h"
 #include "deploy/deployment.h"
 #include "deploy/zip_extraction.h"
 #include "deploy/zip_reader.h"
@@ -36,6 +37,14 @@
 #endif
 
 namespace {
+
+// How the reader behind the tables here takes a UTF-8 byte-order mark.
+#ifdef _WIN32
+constexpr char kBomReading[] = "the settings above are read as this Windows reads the file";
+#else
+constexpr char kBomReading[] =
+    "the settings above are read as UTF-8, as this system's reader (and Wine) reads the file";
+#endif
 
 // Counts above this are not checked index by index for missing entries.
 constexpr uint32_t kLargestListedCount = 1000;
@@ -151,6 +160,9 @@ class Checker {
   void CheckLayout();
   void CheckEncoding();
   void CheckSettings();
+  void CheckNames();
+  void CheckLauncherPresent();
+  void CheckCharacterSet();
   void CheckValues();
   void CheckDeployments();
   void CheckArchive(const char* step, const char* key, uint32_t value, const char* archivePath,
@@ -164,6 +176,7 @@ class Checker {
   void CheckRegistry();
   void CheckHousekeeping();
   void CheckDiagnostics();
+  void LogStep(const std::string& log);
   std::string SwitchReason(const char* section, const char* key, uint32_t value);
   void CountedEntries(const char* countKey, uint32_t count, const std::vector<const char*>& fields);
 
@@ -189,6 +202,7 @@ int Checker::Run() {
     return kCheckUnreadable;
   }
   CheckPaths();
+  CheckLauncherPresent();
   if (!ReadWholeFile(paths_.iniPath, &contents_)) {
     r_.Line("");
     r_.Line(std::string("cannot read the configuration ") + paths_.iniPath +
@@ -200,6 +214,7 @@ int Checker::Run() {
   mutex_ = ReadMutexName(paths_.iniPath, paths_.exeFileName);
   CheckLayout();
   CheckSettings();
+  CheckNames();
   CheckValues();
   r_.Heading("Steps");
   CheckSingleInstance();
@@ -225,13 +240,9 @@ void Checker::CheckPaths() {
   r_.Line("  launcher           " + launcherPath_ + (IsFile(launcherPath_) ? "" : " (not there)"));
   r_.Line(std::string("  directory          ") + paths_.exeDirectory);
   r_.Line(std::string("  configuration      ") + paths_.iniPath);
-  r_.Line("  system             " +
-          (haveVersion ? "platform " + Number(version.platformId) + ", version " +
-                             Number(version.majorVersion) + "." + Number(version.minorVersion)
-                       : std::string("version unknown")) +
-          ", platform kind " + Number(paths_.platformKind) +
-          (paths_.platformKind == kPlatformKindWindowsXp ? " (Windows XP: .xp/.sxp archives)"
-                                                         : " (not Windows XP: .2k/.s2k archives)"));
+  r_.Line("  system             " + DescribeWindowsVersion(haveVersion ? &version : nullptr) +
+          (paths_.platformKind == kPlatformKindWindowsXp ? ": the .xp/.sxp archives"
+                                                         : ": the .2k/.s2k archives"));
   for (const char* archive : {paths_.systemArchivePath, paths_.profileArchivePath}) {
     r_.Line(std::string(archive == paths_.systemArchivePath ? "  system archive     "
                                                             : "  profile archive    ") +
@@ -340,14 +351,37 @@ void Checker::CheckEncoding() {
     const bool nonAscii = std::any_of(contents_.begin() + 3, contents_.end(),
                                       [](char c) { return (c & 0x80) != 0; });
     if (firstLineCounts || nonAscii) {
-      r_.Warn(std::string("the file starts with a UTF-8 byte-order mark: Windows reads "
-                          "configuration files as ANSI text, so ") +
+      r_.Warn(std::string("the file starts with a UTF-8 byte-order mark: ") + kBomReading +
+              ", but Windows reads configuration files as ANSI text, so there " +
               (firstLineCounts ? "the first line is not read as written" : "") +
               (firstLineCounts && nonAscii ? ", and " : "") +
               (nonAscii ? "characters beyond ASCII read as other characters" : "") +
               "; save it as ANSI");
     }
+    return;
   }
+  CheckCharacterSet();
+}
+
+// A file saved in one character set and read in another: the bytes beyond
+// ASCII name other characters (UTF-8's "\xC3\xBC" reads as two characters in
+// code page 1252).
+void Checker::CheckCharacterSet() {
+  if (contents_.compare(0, 2, "\xFF\xFE") == 0 || contents_.compare(0, 2, "\xFE\xFF") == 0)
+    return;
+  const bool nonAscii =
+      std::any_of(contents_.begin(), contents_.end(), [](char c) { return (c & 0x80) != 0; });
+  if (!nonAscii) return;
+  std::u16string unicode;
+  const bool utf8 = DecodeUtf8(contents_, &unicode);
+  const unsigned page = CurrentAnsiCodePage();
+  if (utf8 && page != kUtf8CodePage)
+    r_.Warn("the file's characters beyond ASCII are UTF-8, but this system reads it in its ANSI "
+            "code page " + Number(page) + ", where each reads as two or three other characters; "
+            "save it in that code page (\"ANSI\")");
+  else if (!utf8 && page == kUtf8CodePage)
+    r_.Warn("the file's characters beyond ASCII are not UTF-8, but this system's ANSI code page "
+            "is UTF-8: they read as other characters; save it as UTF-8");
 }
 
 void Checker::CheckSettings() {
@@ -380,6 +414,43 @@ void Checker::CheckSettings() {
   r_.Line("  indexed entries (INILANG<n>, ADDREG<n>_..., DELREG<n>_...) are shown with their steps");
 }
 
+// The names of other programs' files the steps act on, and where each came
+// from.
+void Checker::CheckNames() {
+  r_.Heading("Names the steps act on");
+  const NameKeys& names = settings_.names;
+  const struct {
+    const char* key;
+    const NameKey& name;
+    const char* what;
+  } rows[] = {
+      {"HELPERPROCESS", names.helperProcess, "helper process ended after setup"},
+      {"SETUPCONFIG", names.setupConfig, "setup's configuration file"},
+      {"STARTMENUSOURCE", names.startMenuSource, "program folder moved into the Start menu"},
+      {"STARTMENUFOLDER", names.startMenuFolder, "its name in the programs folder"},
+  };
+  for (const auto& row : rows) {
+    char line[400];
+    std::snprintf(line, sizeof(line), "  %-42s %s", row.what,
+                  row.name.source == NameSource::kRefused ? "none" : row.name.value);
+    r_.Line(line + DescribeNameSource(row.name, row.key));
+    if (row.name.source == NameSource::kRefused)
+      r_.Warn(std::string(row.key) + " is refused (" + row.name.refusal +
+              "): its step is left out");
+  }
+  if (names.setupConfig.source != NameSource::kRefused)
+    r_.Line(std::string("  its backup and language copies             ") +
+            names.setupConfigNames.backup + ", " + LanguageCopyName(names.setupConfigNames, 0x0407) +
+            " (0x0407), ...");
+}
+
+// The launcher shipped beside the configuration.
+void Checker::CheckLauncherPresent() {
+  if (!IsFile(launcherPath_))
+    r_.Warn("no launcher " + launcherPath_ + " beside the configuration: the file is read only "
+            "by a launcher of the same name");
+}
+
 // Values that read otherwise than they look, or do not fit their buffers.
 void Checker::CheckValues() {
   r_.Heading("Values");
@@ -407,6 +478,9 @@ void Checker::CheckValues() {
           if (name == "DEFAULTCMD") effect = "nothing is started";
           if (name == "LOGFILE") effect = "nothing is logged";
           if (name == "MUTEXNAME") effect = "the launcher's file name is used instead";
+          if (name == "HELPERPROCESS" || name == "SETUPCONFIG" || name == "STARTMENUSOURCE" ||
+              name == "STARTMENUFOLDER")
+            effect = "it is refused and its step left out";
           r_.Warn(at + name + " is " + Number(raw.text.size()) + " characters long, more than " +
                   Number(key->longest) + ": " + effect);
         }
@@ -490,7 +564,8 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
     return;
   }
   const std::vector<EntryPlan>& first = runs.front().entries;
-  r_.Line(does + "runs: unpacks " + archivePath + " (" + Number(first.size()) + " entries) into");
+  r_.Line(does + "runs: unpacks " + archivePath + " (" + Number(first.size()) +
+          (first.size() == 1 ? " entry) into" : " entries) into"));
   std::vector<bool> skipped(first.size(), false);
   for (const DryExtraction& run : runs) {
     r_.Line("      " + run.outcome.destination);
@@ -543,7 +618,8 @@ void Checker::CheckLanguageSwap() {
 
 void Checker::LanguageSwapStep(uint32_t count) {
   const LanguageSwapPlan plan =
-      PlanLanguageSwap(GetSystemDefaultLanguage(), paths_.exeDirectory, paths_.iniPath, count);
+      PlanLanguageSwap(GetSystemDefaultLanguage(), paths_.exeDirectory, paths_.iniPath, count,
+                       settings_.names.setupConfigNames);
   std::string listed;
   for (size_t i = 0; i < plan.entries.size() && i < 20; ++i)
     listed +=
@@ -559,6 +635,10 @@ void Checker::LanguageSwapStep(uint32_t count) {
             plan.backupPath + " is put back over it");
     r_.Warn(std::string("language swap: an earlier run ended before it put ") + plan.backupPath +
             " back; the next run does so first");
+  }
+  if (plan.block == SwapBlock::kNameRefused) {
+    r_.Line("- language swap: does not run: SETUPCONFIG is refused");
+    return;
   }
   if (plan.block == SwapBlock::kNotListed) {
     r_.Line("- language swap: does not run: " + system + ", which no INILANG entry lists");
@@ -659,7 +739,7 @@ void Checker::CheckSetup() {
   r_.Line("    the wait lasts until the setup program and every process started from it have ended");
   if (IsSwitchOn(settings_.TERMINATEORMLATCH))
     r_.Warn(std::string("WAITALL and TERMINATEORMLATCH are both 1: if setup leaves ") +
-            kHelperImageName + " running, the launcher waits for it for ever");
+            settings_.names.helperProcess.value + " running, the launcher waits for it for ever");
 }
 
 void Checker::CheckPause() {
@@ -707,7 +787,7 @@ void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
   for (const LeftOutEntry& entry : script.leftOut)
     r_.Warn(entry.entry + " is left out of the script: " + entry.reason);
   for (const WholeKeyDeletion& deletion : script.wholeKeyDeletions)
-    r_.Line("    " + deletion.entry + " deletes the whole key " + deletion.key +
+    r_.Warn(deletion.entry + " deletes the whole key " + deletion.key +
             ", with everything under it (no value name given)");
   if (!plan.scriptPathFits) {
     r_.Warn("the script's path in its folder in TEMP would be longer than 260 characters: the "
@@ -725,8 +805,12 @@ void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
 }
 
 void Checker::CheckHousekeeping() {
-  if (IsSwitchOn(settings_.TERMINATEORMLATCH))
-    r_.Line(std::string("- helper process: ends the first running ") + kHelperImageName + " after setup");
+  const NameKeys& names = settings_.names;
+  if (IsSwitchOn(settings_.TERMINATEORMLATCH) && names.helperProcess.source == NameSource::kRefused)
+    r_.Line("- helper process: does not run: HELPERPROCESS is refused");
+  else if (IsSwitchOn(settings_.TERMINATEORMLATCH))
+    r_.Line(std::string("- helper process: ends the first running ") + names.helperProcess.value +
+            " after setup" + DescribeNameSource(names.helperProcess, "HELPERPROCESS"));
   else
     r_.Line("- helper process: does not run: " +
             SwitchReason(kSectionParams, "TERMINATEORMLATCH", settings_.TERMINATEORMLATCH));
@@ -736,8 +820,15 @@ void Checker::CheckHousekeeping() {
             SwitchReason(kSectionParams, "CHECKSTARTPROGRAM", settings_.CHECKSTARTPROGRAM));
     return;
   }
-  const StartMenuPlan plan = PlanStartMenuRelocation();
+  const auto inForce = [](const NameKey& key) {
+    return key.source == NameSource::kRefused ? nullptr : key.value;
+  };
+  const StartMenuPlan plan =
+      PlanStartMenuRelocation(inForce(names.startMenuSource), inForce(names.startMenuFolder));
   switch (plan.block) {
+    case RelocationBlock::kNameRefused:
+      r_.Line("- start menu: does not run: STARTMENUSOURCE or STARTMENUFOLDER is refused");
+      break;
     case RelocationBlock::kNoProgramsFolder:
       r_.Line("- start menu: does nothing: this system has no all-users programs folder");
       break;
@@ -769,23 +860,35 @@ void Checker::CheckHousekeeping() {
   }
 }
 
+void Checker::LogStep(const std::string& log) {
+  const bool expanded = log != settings_.LOGFILE;
+  r_.Line("- log: one line per step appended to " + log +
+          (expanded ? std::string(" (LOGFILE ") + settings_.LOGFILE + ", expanded)" : ""));
+  const std::string parent = ParentOf(log);
+  const bool drive = log.size() >= 2 && log[1] == ':';
+  if (!drive && log[0] != '\\' && log[0] != '/')
+    r_.Line("    (a relative path: the log lands beside whatever the current folder is)");
+  if (!parent.empty() && !(parent.size() == 2 && parent[1] == ':') && !PathExists(parent))
+    r_.Line("    its folder " + parent + " is not there yet: the launcher makes it");
+}
+
 void Checker::CheckDiagnostics() {
   if (settings_.logFileTooLong) {
     r_.Line("- log: none: LOGFILE is longer than 260 characters");
   } else if (settings_.LOGFILE[0] == '\0') {
     r_.Line("- log: none (LOGFILE not set)");
+  } else if (settings_.logPathTooLong) {
+    r_.Line("- log: none: LOGFILE, its variables expanded, is longer than 260 characters");
+    r_.Warn("LOGFILE is longer than 260 characters once its variables are expanded: nothing "
+            "would be logged");
   } else {
-    const std::string log = settings_.LOGFILE;
-    r_.Line("- log: one line per step appended to " + log);
-    const std::string parent = ParentOf(log);
-    const bool drive = log.size() >= 2 && log[1] == ':';
-    if (!drive && log[0] != '\\' && log[0] != '/')
-      r_.Line("    (a relative path: the log lands beside whatever the current folder is)");
-    if (!parent.empty() && !(parent.size() == 2 && parent[1] == ':') && !PathExists(parent))
-      r_.Warn("LOGFILE's folder " + parent + " does not exist: nothing would be logged");
+    LogStep(settings_.logPath);
   }
   if (IsSwitchOn(settings_.PASSEXITCODE))
-    r_.Line("- exit status: the setup program's exit code when it ran, else 1");
+    r_.Line("- exit status: the setup program's exit code when it ran; when it could not be "
+            "started, the system's error code (2 not found, 5 access denied, 193 no program, "
+            "...), or 1639 when DEFAULTCMD names nothing to start; 1618 when another launcher "
+            "holds the mutex; 1 when the run ends early");
   else
     r_.Line("- exit status: 1; " +
             SwitchReason(kSectionParams, "PASSEXITCODE", settings_.PASSEXITCODE));

@@ -51,6 +51,10 @@ const KnownKey kKnownKeys[] = {
     {kSectionParams, "PASSEXITCODE", KeyKind::kSwitch, 0},
     {kSectionParams, "WAITALL", KeyKind::kSwitch, 0},
     {kSectionParams, "MUTEXNAME", KeyKind::kText, 260},
+    {kSectionParams, "HELPERPROCESS", KeyKind::kText, 99},
+    {kSectionParams, "SETUPCONFIG", KeyKind::kText, 260},
+    {kSectionParams, "STARTMENUSOURCE", KeyKind::kText, 260},
+    {kSectionParams, "STARTMENUFOLDER", KeyKind::kText, 260},
 };
 const size_t kKnownKeyCount = sizeof(kKnownKeys) / sizeof(kKnownKeys[0]);
 
