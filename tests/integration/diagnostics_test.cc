@@ -2,6 +2,8 @@
 // neither changes anything for a configuration without them.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -94,20 +96,69 @@ TEST(Diagnostics, WithoutTheKeysNothingIsWrittenAndTheStatusStaysOne) {
 
 TEST(Diagnostics, AnUnwritableLogChangesNothing) {
   LauncherPackage package;
-  package.WriteIni("[PARAMS]\nLOGFILE=" + package.WinPath("missing\\run.log") +
+  // The log's folder would have to be made inside a file.
+  package.WriteIni("[PARAMS]\nLOGFILE=" + package.WinPath("Quorle.exe\\run.log") +
                    "\nPASSEXITCODE=1\n");
   RunOptions options;
   options.env = {{"STANDIN_EXIT_CODE", std::string("7")}};
   EXPECT_EQ(package.Run(options).status, 7);
   EXPECT_EQ(package.Records().size(), 1u);
-  EXPECT_FALSE(fs::exists(package.Path("missing")));
+}
 
-  // No setup program: PASSEXITCODE has no code to pass, the status is 1.
-  package.WriteIni("[PARAMS]\nLOGFILE=" + package.WinPath("run.log") + "\nPASSEXITCODE=1\n");
-  package.RemoveStandin();
+// LOGFILE takes %NAME% references from the launcher's environment, and the
+// log's missing folders are made.
+TEST(Diagnostics, LogFileVariablesAreExpandedAndItsFolderMade) {
+  LauncherPackage package;
+  package.WriteIni("[PARAMS]\nLOGFILE=%LOG_BASE%\\sub\\deeper\\%UNSET_12345%.log\n");
+  RunOptions options;
+  options.env = {{"LOG_BASE", UnderWine() ? package.WinPath("logs") : package.Path("logs")}};
   EXPECT_EQ(package.Run(options).status, 1);
-  const std::vector<std::string> lines = Lines(package.Path("run.log"));
-  ASSERT_EQ(lines.size(), 11u);
-  EXPECT_NE(lines[4].find("setup: not started: cannot start"), std::string::npos) << lines[4];
-  EXPECT_NE(lines[10].find("end: exit status 1"), std::string::npos) << lines[10];
+  const std::vector<std::string> lines = Lines(package.Path("logs/sub/deeper/%UNSET_12345%.log"));
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_NE(lines[0].find("start: launcher 1."), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("start: made 3 folders for the log"), std::string::npos) << lines[1];
+}
+
+// With PASSEXITCODE deployment tools tell the outcomes apart: another
+// launcher at work (1618: try again later), a setup program that is not
+// there (the system's "file not found", 2), a DEFAULTCMD that names nothing
+// to start (1639). Without it every one of them is status 1.
+TEST(Diagnostics, ExitCodesTellWhyNothingWasInstalled) {
+  LauncherPackage first;
+  LauncherPackage second;
+  const std::string log = "LOGFILE=" + second.WinPath("run.log") + "\n";
+  RunOptions hold;
+  hold.env = {{"STANDIN_SLEEP_MS", std::string("4000")}};
+  if (!UnderWine()) hold.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
+  hold.background = true;
+  const std::string mutex = "MUTEXNAME=Held " + std::to_string(NowMs()) + "\n";
+  first.WriteIni("[PARAMS]\n" + mutex);
+  first.Run(hold);
+  for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
+  ASSERT_EQ(first.Records().size(), 1u);
+  RunOptions shared;
+  if (!UnderWine()) shared.env = {{"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")}};
+  second.WriteIni("[PARAMS]\n" + mutex + log);
+  EXPECT_EQ(second.Run(shared).status, 1);
+  second.WriteIni("[PARAMS]\n" + mutex + log + "PASSEXITCODE=1\n");
+  EXPECT_EQ(second.Run(shared).status, HostStatus(1618));
+  EXPECT_TRUE(second.Records().empty());
+  EXPECT_EQ(first.Wait().status, 1);
+
+  second.WriteIni("[PARAMS]\nPASSEXITCODE=1\nDEFAULTCMD=Missing.exe\n" + log);
+  EXPECT_EQ(second.Run().status, 2);
+  second.WriteIni("[PARAMS]\nPASSEXITCODE=1\nDEFAULTCMD=\n" + log);
+  EXPECT_EQ(second.Run().status, HostStatus(1639));
+  second.WriteIni("[PARAMS]\nDEFAULTCMD=Missing.exe\n" + log);
+  EXPECT_EQ(second.Run().status, 1);
+
+  const std::string text = second.dir().Read("pkg/run.log");
+  for (const char* expected :
+       {"single instance: another installation is in progress (another launcher holds the "
+        "mutex): refused, exit status 1 (PASSEXITCODE is not 1)",
+        "single instance: another installation is in progress (another launcher holds the "
+        "mutex): refused, exit status 1618",
+        "Missing.exe\"): error 2 (file not found)", "end: exit status 2 (setup was not started)",
+        "end: exit status 1639 (setup was not started)"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 }

@@ -49,6 +49,38 @@ TEST(Housekeeping, EndsTheRunningHelperOnlyWhenSwitchedOn) {
   EXPECT_EQ(holder.Records("Ormlatch.exe")[0].endMs, 0);  // ended, not finished
 }
 
+// HELPERPROCESS names another product's helper; a name that is no bare file
+// name is refused and nothing is ended. A name of the test's own reaches no
+// other process, so this runs natively too.
+TEST(Housekeeping, EndsTheHelperThatHelperProcessNames) {
+  const std::string helper = "Helper" + std::to_string(NowMs() % 1000000) + ".exe";
+  LauncherPackage holder("Holder.exe", "holder");
+  holder.InstallStandin(helper);
+  holder.WriteIni("[PARAMS]\r\nDEFAULTCMD=" + helper + "\r\n");
+  RunOptions hold;
+  hold.env = {{"STANDIN_SLEEP_MS", std::string("60000")}};
+  hold.background = true;
+  holder.Run(hold);
+  for (int i = 0; i < 600 && holder.Records(helper).empty(); ++i) usleep(50 * 1000);
+  ASSERT_EQ(holder.Records(helper).size(), 1u);
+
+  LauncherPackage package;
+  const std::string log = "\r\nLOGFILE=" + package.WinPath("run.log") + "\r\n";
+  package.WriteIni("[PARAMS]\r\nTERMINATEORMLATCH=1\r\nHELPERPROCESS=..\\" + helper + log);
+  EXPECT_EQ(package.Run().status, 1);
+  EXPECT_GT(FindPackageProcess(holder, helper), 0);
+  package.WriteIni("[PARAMS]\r\nTERMINATEORMLATCH=1\r\nHELPERPROCESS=" + helper + log);
+  EXPECT_EQ(package.Run().status, 1);
+  EXPECT_EQ(holder.Wait().status, 1);
+  EXPECT_EQ(holder.Records(helper)[0].endMs, 0);  // ended, not finished
+  const std::string lines = package.dir().Read("pkg/run.log");
+  EXPECT_NE(lines.find("helper process: not run: HELPERPROCESS is refused: it is not a bare file "
+                       "name"),
+            std::string::npos)
+      << lines;
+  EXPECT_NE(lines.find("helper process: ended " + helper), std::string::npos) << lines;
+}
+
 // Drive C: and the all-users programs folder: Wine's own, or scratch
 // directories the native launcher is pointed at.
 class StartMenu : public ::testing::Test {
@@ -156,6 +188,27 @@ TEST(StartMenuOwner, AFolderOfTheAccountItselfIsNotMovedFromVistaOn) {
   EXPECT_TRUE(fs::exists(source / "Tool.lnk"));
   EXPECT_FALSE(fs::exists(target));
   fs::remove_all(source, error);
+}
+
+// STARTMENUSOURCE and STARTMENUFOLDER name another product's folder; a
+// source that is no full local path moves nothing.
+TEST_F(StartMenu, TheFolderTheKeysNameIsMovedUnderItsNewName) {
+  const fs::path source = source_.parent_path() / "Other Wireless";
+  const fs::path target = target_.parent_path() / "Renamed";
+  Put(source / "Tool.lnk", "tool");
+  RunOptions options;
+  options.env = env_;
+  package_.WriteIni("[PARAMS]\r\nCHECKSTARTPROGRAM=1\r\nSTARTMENUSOURCE=Other Wireless\r\n"
+                    "STARTMENUFOLDER=Renamed\r\n");
+  EXPECT_EQ(package_.Run(options).status, 1);
+  EXPECT_EQ(Get(source / "Tool.lnk"), "tool");
+  package_.WriteIni("[PARAMS]\r\nCHECKSTARTPROGRAM=1\r\nSTARTMENUSOURCE=c:\\Other Wireless\\\r\n"
+                    "STARTMENUFOLDER=Renamed\r\n");
+  EXPECT_EQ(package_.Run(options).status, 1);
+  EXPECT_EQ(Get(target / "Tool.lnk"), "tool");
+  EXPECT_FALSE(fs::exists(source));
+  std::error_code error;
+  fs::remove_all(target, error);
 }
 
 TEST_F(StartMenu, ALinkInsideIsNeitherFollowedNorMoved) {

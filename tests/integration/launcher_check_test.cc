@@ -103,6 +103,42 @@ TEST(LauncherCheckProgram, BrokenAndMissingConfigurations) {
   EXPECT_TRUE(run.Has("usage: launcher-check")) << run.output;
 }
 
+// The names in force and where they came from, and the warnings for a
+// refused name, a file saved as UTF-8 without its mark, a deletion of a
+// whole key and a configuration without its launcher.
+TEST(LauncherCheckProgram, ShowsTheNamesInForceAndWarnsAboutSilentTraps) {
+  LauncherPackage package;
+  package.WriteIni("[PARAMS]\nSETUPCONFIG=Setup.cfg\nSTARTMENUSOURCE=c:\\..\\x\n"
+                   "DELREG=1\nDELREG1_ROOT=HKLM\nDELREG1_SUBKEY=Software\\B\xC3\xBCro\n"
+                   "LOGFILE=%TEMP%\\sub\\x.log\n");
+  fs::create_directories(package.Path("temp"));
+  // Read in code page 1252, as under Wine in the tests' Western locale.
+  CheckRun run = RunCheck({package.WinPath("Setup.exe")}, package.Path("temp"), {{"LC_ALL", "C"}});
+  EXPECT_EQ(run.status, 1) << run.output;
+  for (const char* expected : {
+           "helper process ended after setup           Ormlatch.exe (default)",
+           "setup's configuration file                 Setup.cfg (from SETUPCONFIG)",
+           "its backup and language copies             Setup.bak, Setup.0407 (0x0407), ...",
+           "STARTMENUSOURCE is refused (it holds a \".\" or \"..\" component)",
+           "the file's characters beyond ASCII are UTF-8, but this system reads it in its ANSI "
+           "code page 1252",
+           "DELREG1 deletes the whole key HKLM\\Software\\B",
+           "3 warning(s):"})
+    EXPECT_TRUE(run.Has(expected)) << expected << "\n" << run.output;
+  if (!UnderWine()) {
+    EXPECT_TRUE(run.Has("- log: one line per step appended to " + package.WinPath("temp") +
+                        "\\sub\\x.log (LOGFILE %TEMP%\\sub\\x.log, expanded)"))
+        << run.output;
+  }
+
+  package.WriteIni("[PARAMS]\nSLEEP=0\n");
+  fs::copy_file(package.Path("Setup.ini"), package.Path("Other.ini"));
+  run = RunCheck({package.WinPath("Other.ini")});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(run.Has("no launcher " + package.WinPath("Other.exe") + " beside the configuration"))
+      << run.output;
+}
+
 // What setup would be started as, and the DEFAULTCMD values that start
 // nothing or could mean another program.
 TEST(LauncherCheckProgram, ShowsTheSetupProgramAndWarnsAboutDoubtfulDefaultCmd) {
@@ -157,7 +193,8 @@ TEST(LauncherCheckProgram, EntryTooLongForTheDefaultUserLandsOnlyWhereItFits) {
   EXPECT_NE(log.find("skipped entry \"Vendor\\app.cfg\": path longer than 260 characters"),
             std::string::npos)
       << log;
-  EXPECT_NE(log.find("1 file and 0 folders written, 1 entry skipped"), std::string::npos) << log;
+  EXPECT_NE(log.find("1 file written and 2 folders made, 1 entry skipped"), std::string::npos)
+      << log;
 
   // Under Wine only the launcher gets its environment set inside Windows;
   // the in-process check test covers the Windows build there.

@@ -40,6 +40,36 @@ TEST(LanguageSwap, SetupSeesTheCopyForTheSystemLanguage) {
   EXPECT_EQ(package.dir().Read("pkg/Velquist.0411"), "ja");
 }
 
+// SETUPCONFIG names another product's file: its language copy and backup
+// are named after it. A name that would be its own backup is refused.
+TEST(LanguageSwap, TheFileSetupConfigNamesIsSwappedAndPutBack) {
+  ScopedLocale japanese("ja_JP.UTF-8");
+  LauncherPackage package;
+  package.Write("Setup.cfg", "own");
+  package.Write("Setup.0411", "ja");
+  package.WriteIni("[PARAMS]\nSETUPCONFIG=Setup.cfg\nINILANG=1\nINILANG1=1041\nLOGFILE=" +
+                   package.WinPath("run.log") + "\n");
+  RunOptions options;
+  options.env = {{"STANDIN_COPY", UnderWine() ? package.WinPath("Setup.cfg")
+                                              : package.Path("Setup.cfg")}};
+  EXPECT_EQ(package.Run(options).status, 1);
+  EXPECT_EQ(package.Copies(), std::vector<std::string>{"ja"});
+  EXPECT_EQ(package.dir().Read("pkg/Setup.cfg"), "own");
+  EXPECT_FALSE(fs::exists(package.Path("Setup.bak")));
+
+  package.Write("Setup.bak", "own");
+  package.WriteIni("[PARAMS]\nSETUPCONFIG=Setup.bak\nINILANG=1\nINILANG1=1041\nLOGFILE=" +
+                   package.WinPath("run.log") + "\n");
+  EXPECT_EQ(package.Run().status, 1);
+  EXPECT_EQ(package.dir().Read("pkg/Setup.bak"), "own");
+  const std::string log = package.dir().Read("pkg/run.log");
+  EXPECT_NE(log.find("language copy " + package.WinPath("Setup.0411") + " stands in for " +
+                     package.WinPath("Setup.cfg")),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("language swap: not run: SETUPCONFIG is refused"), std::string::npos) << log;
+}
+
 // A registry script that cannot be written ends the run early, but the
 // package's own file is put back first, so later runs swap again.
 TEST(LanguageSwap, EarlyEndStillPutsTheSwapBack) {

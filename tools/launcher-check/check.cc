@@ -429,12 +429,15 @@ void Checker::CheckNames() {
       {"STARTMENUSOURCE", names.startMenuSource, "program folder moved into the Start menu"},
       {"STARTMENUFOLDER", names.startMenuFolder, "its name in the programs folder"},
   };
+  const bool sourceRefused = names.startMenuSource.source == NameSource::kRefused;
   for (const auto& row : rows) {
     char line[400];
     std::snprintf(line, sizeof(line), "  %-42s %s", row.what,
                   row.name.source == NameSource::kRefused ? "none" : row.name.value);
     r_.Line(line + DescribeNameSource(row.name, row.key));
-    if (row.name.source == NameSource::kRefused)
+    // A folder name refused for its source's sake is no second fault.
+    const bool followsSource = sourceRefused && &row.name == &names.startMenuFolder;
+    if (row.name.source == NameSource::kRefused && !followsSource)
       r_.Warn(std::string(row.key) + " is refused (" + row.name.refusal +
               "): its step is left out");
   }
