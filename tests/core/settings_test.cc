@@ -91,3 +91,46 @@ TEST(ReadMutexName, FileNameUnlessMutexNameIsUsable) {
     EXPECT_EQ(mutex.source, c.source) << c.ini;
   }
 }
+
+// The names other products' files go by: defaults, values of their own,
+// and values that could reach outside their step's place, which are refused.
+TEST(ReadNameKeys, BareNamesAndAFullLocalSourceOnly) {
+  TempDir dir;
+  dir.Write("Setup.ini", "[PARAMS]\n");
+  NameKeys keys = ReadNameKeys(dir.WinPath("Setup.ini").c_str());
+  EXPECT_STREQ(keys.helperProcess.value, "Ormlatch.exe");
+  EXPECT_STREQ(keys.setupConfigNames.backup, "Velquist.bak");
+  EXPECT_EQ(LanguageCopyName(keys.setupConfigNames, 0x080A), "Velquist.080a");
+  EXPECT_STREQ(keys.startMenuSource.value, "c:\\Tessik Halvern Wireless");
+  EXPECT_STREQ(keys.startMenuFolder.value, "Tessik Halvern Wireless");
+  EXPECT_EQ(keys.startMenuFolder.source, NameSource::kDefault);
+
+  dir.Write("Setup.ini",
+            "[PARAMS]\nHELPERPROCESS=Agent.exe\nSETUPCONFIG=setup\n"
+            "STARTMENUSOURCE=D:\\Vendor\\Tools\\\n");
+  keys = ReadNameKeys(dir.WinPath("Setup.ini").c_str());
+  EXPECT_EQ(keys.helperProcess.source, NameSource::kFile);
+  EXPECT_STREQ(keys.setupConfigNames.backup, "setup.bak");  // no extension: appended
+  EXPECT_EQ(LanguageCopyName(keys.setupConfigNames, 0x0411), "setup.0411");
+  EXPECT_STREQ(keys.startMenuSource.value, "D:\\Vendor\\Tools");
+  EXPECT_STREQ(keys.startMenuFolder.value, "Tools");
+
+  const std::string refused[] = {
+      "HELPERPROCESS=", "HELPERPROCESS=a\\b.exe", "HELPERPROCESS=c:x.exe",
+      "HELPERPROCESS=" + std::string(100, 'h'), "SETUPCONFIG=..", "SETUPCONFIG=x.bak",
+      "SETUPCONFIG=x.0407", "SETUPCONFIG=sub/x.ini", "STARTMENUSOURCE=Tools",
+      "STARTMENUSOURCE=c:\\", "STARTMENUSOURCE=c:\\a\\..\\Windows", "STARTMENUSOURCE=\\\\srv\\x",
+      "STARTMENUFOLDER=a\\b", "STARTMENUFOLDER=.",
+  };
+  for (const std::string& line : refused) {
+    dir.Write("Setup.ini", "[PARAMS]\n" + line + "\n");
+    keys = ReadNameKeys(dir.WinPath("Setup.ini").c_str());
+    const NameKey& key = line[0] == 'H'                            ? keys.helperProcess
+                         : line[0] == 'S' && line[5] == 'C'        ? keys.setupConfig
+                         : line.compare(0, 15, "STARTMENUSOURCE") == 0 ? keys.startMenuSource
+                                                                       : keys.startMenuFolder;
+    EXPECT_EQ(key.source, NameSource::kRefused) << line;
+    EXPECT_STREQ(key.value, "") << line;
+  }
+  EXPECT_STREQ(keys.setupConfigNames.config, "Velquist.ini");
+}
