@@ -10,15 +10,14 @@ std::string ExpandReferencesWith(const char* text, VariableLookup lookup, void* 
       continue;
     }
     const char* close = std::strchr(p + 1, '%');
-    if (close != nullptr && close > p + 1) {
-      const char* value = lookup(context, std::string(p + 1, close));
-      if (value != nullptr) {
-        expanded += value;
-        p = close + 1;
-        continue;
-      }
+    if (close == nullptr) {
+      expanded += p;
+      break;
     }
-    expanded += *p++;
+    const char* value = close > p + 1 ? lookup(context, std::string(p + 1, close)) : nullptr;
+    if (value != nullptr) expanded += value;
+    else expanded.append(p, close + 1);
+    p = close + 1;
   }
   return expanded;
 }

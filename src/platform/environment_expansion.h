@@ -5,10 +5,10 @@
 
 #include <string>
 
-// A reference whose variable is set becomes its value; any other "%" is
-// kept as it is and the scan goes on after it, so that an undefined
-// "%NAME%" stays as written and its closing "%" may open the next
-// reference. "%%" is no escape. Names are compared without regard to case.
+// A reference whose variable is set becomes its value; an undefined
+// "%NAME%" stays as written, and the scan goes on after its closing "%"; a
+// "%" without a closing one stays. "%%" is no escape. Names are compared
+// without regard to case.
 // False when the expansion cannot be had.
 bool ExpandEnvironmentReferences(const char* text, std::string* expanded);
 

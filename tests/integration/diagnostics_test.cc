@@ -132,7 +132,9 @@ TEST(Diagnostics, ExitCodesTellWhyNothingWasInstalled) {
   if (!UnderWine()) hold.env.push_back({"LAUNCHER_MUTEX_DIR", first.dir().Path("mutex")});
   hold.background = true;
   const std::string mutex = "MUTEXNAME=Held " + std::to_string(NowMs()) + "\n";
-  first.WriteIni("[PARAMS]\n" + mutex);
+  // Both launchers log into one file: the refused run's line lands while
+  // the first one runs.
+  first.WriteIni("[PARAMS]\n" + mutex + log);
   first.Run(hold);
   for (int i = 0; i < 300 && first.Records().empty(); ++i) usleep(50 * 1000);
   ASSERT_EQ(first.Records().size(), 1u);

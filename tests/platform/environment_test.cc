@@ -30,7 +30,7 @@ TEST(EnvironmentExpansion, ReferencesFollowTheSystemsRules) {
       {"%EXPAND_TEST_DIR%\\nwsetup.log", "C:\\Temp\\nwsetup.log"},
       {"%expand_test_dir%\\x", "C:\\Temp\\x"},        // names match without regard to case
       {"%EXPAND_TEST_NONE%\\x", "%EXPAND_TEST_NONE%\\x"},  // undefined: kept as written
-      {"%EXPAND_TEST_NONE%EXPAND_TEST_B%", "%EXPAND_TEST_NONEbee"},  // its "%" opens the next
+      {"%EXPAND_TEST_NONE%EXPAND_TEST_B%", "%EXPAND_TEST_NONE%EXPAND_TEST_B%"},  // scan goes on after it
       {"100%% %EXPAND_TEST_B%", "100%% bee"},         // "%%" is no escape
       {"50% off", "50% off"},                          // a lone "%" stays
       {"%EXPAND_TEST_B%%EXPAND_TEST_B%", "beebee"},

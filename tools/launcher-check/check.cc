@@ -106,7 +106,9 @@ class Report {
  public:
   void Line(const std::string& text) { out_ += text + "\n"; }
   void Heading(const std::string& text) { out_ += "\n" + text + "\n"; }
+  // A warning two checks reach is shown and counted once.
   void Warn(const std::string& text) {
+    if (std::find(warnings_.begin(), warnings_.end(), text) != warnings_.end()) return;
     warnings_.push_back(text);
     out_ += "  ! " + text + "\n";
   }
