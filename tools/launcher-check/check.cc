@@ -40,10 +40,10 @@ namespace {
 
 // How the reader behind the tables here takes a UTF-8 byte-order mark.
 #ifdef _WIN32
-constexpr char kBomReading[] = "the settings above are read as this Windows reads the file";
+constexpr char kBomReading[] = "the settings shown here are read as this Windows reads the file";
 #else
 constexpr char kBomReading[] =
-    "the settings above are read as UTF-8, as this system's reader (and Wine) reads the file";
+    "the settings shown here are read as UTF-8, as this system's reader (and Wine) reads the file";
 #endif
 
 // Counts above this are not checked index by index for missing entries.
