@@ -1,4 +1,4 @@
-#include "core/run_report.h"
+#include "run/run_report.h"
 
 #include <cstdio>
 #include <initializer_list>
