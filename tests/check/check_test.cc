@@ -12,6 +12,7 @@
 #include "support/zip_builder.h"
 #include "launcher-check/ascii_names.h"
 #include "launcher-check/known_keys.h"
+#include "launcher-check/launcher_build.h"
 #include "platform/profile_parse.h"
 #include "platform/system.h"
 #include "platform/system_bits.h"
@@ -190,6 +191,26 @@ TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
   EXPECT_EQ(checked.status, kCheckWarnings);
 }
 
+// A program's header is outside input: a cut or lying one reads as no
+// Windows program, never past its end.
+TEST(LauncherCheck, ReadsTheLauncherBuildFromItsHeader) {
+  TempDir dir;
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("none.exe")), LauncherBuild::kMissing);
+  const std::string i686 = FakeProgram(kMachineI386);
+  dir.Write("i686.exe", i686);
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("i686.exe")), LauncherBuild::kI686);
+  dir.Write("amd64.exe", FakeProgram(kMachineAmd64));
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("amd64.exe")), LauncherBuild::kX8664);
+  dir.Write("cut.exe", i686.substr(0, 0x45));  // half of the Machine field
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("cut.exe")), LauncherBuild::kNotPe);
+  std::string far = i686;
+  far[0x3f] = '\xff';  // the signature's offset: far beyond the file
+  dir.Write("far.exe", far);
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("far.exe")), LauncherBuild::kNotPe);
+  dir.Write("elf.exe", "\x7f" "ELF");
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("elf.exe")), LauncherBuild::kNotPe);
+}
+
 // The profile deployment's second destination is checked as the launcher
 // takes it: an entry too long for it is skipped there only.
 TEST(LauncherCheck, EachDestinationIsCheckedForPathLength) {
@@ -282,4 +303,5 @@ TEST(LauncherCheck, KeyNamesAndLayout) {
   EXPECT_EQ(sections[1].entries[2].value, "b");
   EXPECT_EQ(sections[1].entries[2].line, 6);
 }
+
 
