@@ -34,6 +34,12 @@ const char kUsage[] =
     "Exit status: 0 nothing to warn about, 1 warnings (listed at the end),\n"
     "2 the configuration cannot be read or the usage is wrong.\n";
 
+int UsageError(const char* what, const char* value) {
+  std::fprintf(stderr, "launcher-check: %s: %s\n\n", what, value);
+  std::fprintf(stderr, kUsage, SystemNames());
+  return kCheckUnreadable;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,13 +59,13 @@ int main(int argc, char** argv) {
     uint16_t language = 0;
     if (std::strcmp(argv[i], "--tail") == 0 && i + 1 < argc) {
       request.tail = argv[++i];
-    } else if (std::strcmp(argv[i], "--system") == 0 && i + 1 < argc &&
-               SystemByName(argv[i + 1], &system)) {
-      request.system = argv[++i];
-    } else if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc &&
-               ParseLanguage(argv[i + 1], &language)) {
+    } else if (std::strcmp(argv[i], "--system") == 0 && i + 1 < argc) {
+      if (!SystemByName(argv[++i], &system)) return UsageError("unknown system", argv[i]);
+      request.system = argv[i];
+    } else if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc) {
+      if (!ParseLanguage(argv[++i], &language))
+        return UsageError("not a language identifier (0x0411 or 1041)", argv[i]);
       request.language = language;
-      ++i;
     } else if (argv[i][0] != '-' && !haveTarget) {
       request.target = argv[i];
       haveTarget = true;

@@ -57,8 +57,8 @@ bool SystemByName(const std::string& name, SystemDescription* system) {
 }
 
 const char* SystemNames() {
-  return "95, 98, me, nt4, 2000, xp, xp-x64, 2003, 2003-x64, vista, vista-x64, 7, 7-x64, 8, "
-         "8-x64, 10, 10-x64";
+  return "95, 98, me, nt4, 2000, xp, 2003, vista, 7, 8, 10,\n"
+         "                and the 64-bit editions xp-x64, 2003-x64, vista-x64, 7-x64, 8-x64, 10-x64";
 }
 
 bool ParseLanguage(const std::string& text, uint16_t* language) {
