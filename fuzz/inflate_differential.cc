@@ -16,7 +16,7 @@
 
 namespace {
 
-using ownzip::detail::RawInflate;
+using ownzip::RawInflate;
 
 // Enough to slide the decoder's history a few times; tiny output steps get less, or
 // a single input would take a second.
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t stream_size = size - 1;
 
   static std::unique_ptr<RawInflate> ours(new RawInflate);
-  ours->Reset();
+  ours->reset();
   z_stream zs{};
   if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) std::abort();
 
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::size_t avail = oavail;
       unsigned char* out = obuf;
       std::size_t room = out_step;
-      orr = ours->Inflate(&in, &avail, &out, &room);
+      orr = ours->inflate(&in, &avail, &out, &room);
       opos += oavail - avail;
       oavail = avail;
       oout.append(reinterpret_cast<char*>(obuf), out_step - room);

@@ -14,7 +14,7 @@
 
 namespace {
 
-using ownzip::detail::RawInflate;
+using ownzip::RawInflate;
 using Bytes = std::string;
 
 // What a decoder did with a stream fed in pieces of `in_step` bytes while it is given
@@ -77,12 +77,12 @@ Trace Zlib(const Bytes& stream, std::size_t in_step, std::size_t out_step) {
 }
 
 Trace Ours(RawInflate& d, const Bytes& stream, std::size_t in_step, std::size_t out_step) {
-  d.Reset();
+  d.reset();
   return Drive(stream, in_step, out_step,
                [&](const unsigned char* in, std::size_t* avail, unsigned char* out,
                    std::size_t room, std::size_t* produced) {
                  std::size_t left = room;
-                 int r = d.Inflate(&in, avail, &out, &left);
+                 int r = d.inflate(&in, avail, &out, &left);
                  *produced = room - left;
                  return r;
                });
@@ -356,8 +356,8 @@ TEST_F(RawInflateTest, FailsOnEveryCallAfterAnError) {
   unsigned char out[4];
   unsigned char* o = out;
   std::size_t room = sizeof out;
-  EXPECT_EQ(decoder_->Inflate(&in, &avail, &o, &room), Z_DATA_ERROR);
-  decoder_->Reset();  // and a reset makes it whole again
+  EXPECT_EQ(decoder_->inflate(&in, &avail, &o, &room), Z_DATA_ERROR);
+  decoder_->reset();  // and a reset makes it whole again
   EXPECT_EQ(Ours(*decoder_, DeflateRaw("abc", 6, Z_DEFAULT_STRATEGY), 1, 1).out, "abc");
 }
 

@@ -82,7 +82,7 @@ int open_entry(Archive& a) {
   }
   EntryStream& s = *a.stream;
   s.deflated = c.compression_method == kDeflated;
-  if (s.deflated) s.inflater.Reset();
+  if (s.deflated) s.inflater.reset();
   s.next_in = nullptr;
   s.avail_in = 0;
   s.ended_short = false;
@@ -132,7 +132,7 @@ int read_entry(Archive& a, unsigned char* buf, unsigned len) {
       out += n;
       room -= n;
     } else {
-      err = s.inflater.Inflate(&s.next_in, &s.avail_in, &out, &room);
+      err = s.inflater.inflate(&s.next_in, &s.avail_in, &out, &room);
     }
     unsigned produced = static_cast<unsigned>(out - before);
     s.crc = crc32(s.crc, before, produced);
