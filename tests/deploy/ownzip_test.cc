@@ -21,15 +21,13 @@
 
 namespace {
 
-#ifndef OWNZIP_TEST_WITH_MINIZIP
-// Natively minizip's header supplies the result codes as macros.
-using ownzip::UNZ_BADZIPFILE;
-using ownzip::UNZ_CRCERROR;
-using ownzip::UNZ_END_OF_LIST_OF_FILE;
-using ownzip::UNZ_ERRNO;
-using ownzip::UNZ_OK;
-using ownzip::UNZ_PARAMERROR;
-#endif
+// minizip's result codes have the same values.
+using ownzip::kBadZipFile;
+using ownzip::kCrcError;
+using ownzip::kEndOfList;
+using ownzip::kErrno;
+using ownzip::kOk;
+using ownzip::kParamError;
 
 using Bytes = std::string;
 
@@ -80,17 +78,22 @@ struct Walk {
 }
 
 struct OwnApi {
-  using File = ownzip::unzFile;
-  using Info = ownzip::unz_file_info;
-  static File open(const char* p) { return ownzip::unzOpen(p); }
+  using File = ownzip::ZipHandle;
+  using Info = ownzip::EntryInfo;
+  static File open(const char* p) { return ownzip::OpenZip(p); }
   static int info(File f, Info* i, char* n, unsigned long s) {
-    return ownzip::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
+    return ownzip::GetCurrentEntryInfo(f, i, n, s, nullptr, 0, nullptr, 0);
   }
-  static int open_current(File f) { return ownzip::unzOpenCurrentFile(f); }
-  static int read(File f, void* b, unsigned n) { return ownzip::unzReadCurrentFile(f, b, n); }
-  static int close_current(File f) { return ownzip::unzCloseCurrentFile(f); }
-  static int next(File f) { return ownzip::unzGoToNextFile(f); }
-  static int close(File f) { return ownzip::unzClose(f); }
+  static void record(const Info& i, EntryResult* e) {
+    e->dos_date = i.dosDate;
+    e->uncompressed_size = i.uncompressedSize;
+    e->method = i.compressionMethod;
+  }
+  static int open_current(File f) { return ownzip::OpenCurrentEntry(f); }
+  static int read(File f, void* b, unsigned n) { return ownzip::ReadCurrentEntry(f, b, n); }
+  static int close_current(File f) { return ownzip::CloseCurrentEntry(f); }
+  static int next(File f) { return ownzip::GoToNextEntry(f); }
+  static int close(File f) { return ownzip::CloseZip(f); }
 };
 
 #ifdef OWNZIP_TEST_WITH_MINIZIP
@@ -100,6 +103,11 @@ struct MiniApi {
   static File open(const char* p) { return ::unzOpen(p); }
   static int info(File f, Info* i, char* n, unsigned long s) {
     return ::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
+  }
+  static void record(const Info& i, EntryResult* e) {
+    e->dos_date = i.dosDate;
+    e->uncompressed_size = i.uncompressed_size;
+    e->method = i.compression_method;
   }
   static int open_current(File f) { return ::unzOpenCurrentFile(f); }
   static int read(File f, void* b, unsigned n) { return ::unzReadCurrentFile(f, b, n); }
@@ -125,11 +133,9 @@ Walk walk(const char* path, unsigned read_size = 8192) {
     std::memset(name, 0, sizeof name);
     e.info = Api::info(f, &info, name, sizeof name);
     e.name.assign(name, strnlen(name, sizeof name));
-    e.dos_date = info.dosDate;
-    e.uncompressed_size = info.uncompressed_size;
-    e.method = info.compression_method;
-    e.open = read_size == 0 ? UNZ_OK : Api::open_current(f);
-    if (read_size > 0 && e.open == UNZ_OK) {
+    Api::record(info, &e);
+    e.open = read_size == 0 ? kOk : Api::open_current(f);
+    if (read_size > 0 && e.open == kOk) {
       int r;
       do {
         r = Api::read(f, buf.data(), read_size);
@@ -140,9 +146,9 @@ Walk walk(const char* path, unsigned read_size = 8192) {
     }
     e.next = Api::next(f);
     w.entries.push_back(e);
-    if (e.next != UNZ_OK) break;
+    if (e.next != kOk) break;
   }
-  EXPECT_EQ(Api::close(f), UNZ_OK);
+  EXPECT_EQ(Api::close(f), kOk);
   return w;
 }
 
@@ -150,15 +156,15 @@ Walk walk(const char* path, unsigned read_size = 8192) {
 // minizip's walk as ownzip should report it, where ownzip reports errors on purpose.
 Walk expected_from_minizip(Walk w) {
   for (EntryResult& e : w.entries) {
-    if (e.open != UNZ_OK || e.reads.empty()) continue;
+    if (e.open != kOk || e.reads.empty()) continue;
     if (e.method == 12) {  // bzip2: refused instead of read raw
-      e.open = UNZ_BADZIPFILE;
+      e.open = kBadZipFile;
       e.reads.clear();
       e.data.clear();
       e.close = 0;
     } else if (e.reads.back() == 0 && e.data.size() < e.uncompressed_size) {
-      e.reads.back() = UNZ_BADZIPFILE;  // data ended short of the recorded size
-      e.close = UNZ_BADZIPFILE;
+      e.reads.back() = kBadZipFile;  // data ended short of the recorded size
+      e.close = kBadZipFile;
     }
   }
   return w;
@@ -202,14 +208,14 @@ TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
   const char* names[] = {"stored.bin", "deflated.txt", "empty.txt", "empty-stored", "dir/"};
   for (std::size_t i = 0; i < 5; ++i) {
     const EntryResult& e = w.entries[i];
-    EXPECT_EQ(e.info, UNZ_OK);
+    EXPECT_EQ(e.info, kOk);
     EXPECT_EQ(e.name, names[i]);
     EXPECT_EQ(e.dos_date, kTestStamp);
-    EXPECT_EQ(e.open, UNZ_OK);
+    EXPECT_EQ(e.open, kOk);
     EXPECT_EQ(e.data, z.entries[i].data);
     EXPECT_EQ(e.reads.back(), 0);
-    EXPECT_EQ(e.close, UNZ_OK);
-    EXPECT_EQ(e.next, i + 1 < 5 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
+    EXPECT_EQ(e.close, kOk);
+    EXPECT_EQ(e.next, i + 1 < 5 ? kOk : kEndOfList);
   }
   EXPECT_EQ(w.entries[2].reads, std::vector<int>{0});
 }
@@ -242,23 +248,23 @@ TEST(OwnzipRead, NamesLongerThanTheBufferFillItWithoutTerminator) {
   z.Add(Bytes(512, 'b'), "y", 0);
   z.Add(Bytes(700, 'c'), "z", 0);
   TempZip zip(z.Build().bytes);
-  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ownzip::ZipHandle f = ownzip::OpenZip(zip.path());
   ASSERT_NE(f, nullptr);
   char name[513];
   for (int i = 0; i < 3; ++i) {
     std::memset(name, '#', sizeof name);
-    ownzip::unz_file_info info;
-    ASSERT_EQ(ownzip::unzGetCurrentFileInfo(f, &info, name, 512, nullptr, 0, nullptr, 0),
-              UNZ_OK);
+    ownzip::EntryInfo info;
+    ASSERT_EQ(ownzip::GetCurrentEntryInfo(f, &info, name, 512, nullptr, 0, nullptr, 0),
+              kOk);
     if (i == 0) {
       EXPECT_EQ(Bytes(name), Bytes(511, 'a'));
     } else {
       EXPECT_EQ(Bytes(name, 512), Bytes(512, i == 1 ? 'b' : 'c'));
       EXPECT_EQ(name[512], '#');  // nothing written past the buffer
     }
-    ASSERT_EQ(ownzip::unzGoToNextFile(f), i < 2 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
+    ASSERT_EQ(ownzip::GoToNextEntry(f), i < 2 ? kOk : kEndOfList);
   }
-  EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
+  EXPECT_EQ(ownzip::CloseZip(f), kOk);
   walk_both(z.Build().bytes);
 }
 
@@ -279,7 +285,7 @@ TEST(OwnzipRead, MoreThan65535Entries) {
   Walk w = walk_both(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().name, "65599");
-  EXPECT_EQ(w.entries.back().next, UNZ_END_OF_LIST_OF_FILE);
+  EXPECT_EQ(w.entries.back().next, kEndOfList);
 
   // Writers without zip64 may store 0xffff for any larger count: the walk then
   // goes on until a record fails.
@@ -287,7 +293,7 @@ TEST(OwnzipRead, MoreThan65535Entries) {
   z.endCount = 0xffff;
   w = walk_both(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
-  EXPECT_EQ(w.entries.back().next, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries.back().next, kBadZipFile);
 }
 
 // ---------------------------------------------------------------------------
@@ -300,8 +306,8 @@ TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
   EXPECT_FALSE(walk_both(good.substr(0, good.size() / 2)).opened);  // truncated
   EXPECT_FALSE(walk_both("this is not a zip archive at all\n").opened);
   EXPECT_FALSE(walk_both("").opened);
-  EXPECT_EQ(ownzip::unzOpen("/nonexistent/dir/file.zip"), nullptr);
-  EXPECT_EQ(ownzip::unzOpen(nullptr), nullptr);
+  EXPECT_EQ(ownzip::OpenZip("/nonexistent/dir/file.zip"), nullptr);
+  EXPECT_EQ(ownzip::OpenZip(nullptr), nullptr);
 
   ZipBuilder empty;
   EXPECT_FALSE(walk_both(empty.Build().bytes).opened);  // end record alone, at offset 0
@@ -310,9 +316,9 @@ TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
   Walk w = walk_both(empty.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 1u);
-  EXPECT_EQ(w.entries[0].info, UNZ_BADZIPFILE);
-  EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
-  EXPECT_EQ(w.entries[0].next, UNZ_END_OF_LIST_OF_FILE);
+  EXPECT_EQ(w.entries[0].info, kBadZipFile);
+  EXPECT_EQ(w.entries[0].open, kParamError);
+  EXPECT_EQ(w.entries[0].next, kEndOfList);
 }
 
 TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
@@ -326,13 +332,13 @@ TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
   Walk w = walk_both(bytes);
   ASSERT_EQ(w.entries.size(), 3u);
   EXPECT_EQ(w.entries[0].data, "1111");
-  EXPECT_EQ(w.entries[1].info, UNZ_OK);
-  EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[1].info, kOk);
+  EXPECT_EQ(w.entries[1].open, kBadZipFile);
   EXPECT_EQ(w.entries[2].data, "3333");
 
   bytes = built.bytes;
   bytes[built.localHeaderOffsets[1] + 8] = 0;  // method no longer matches the directory
-  EXPECT_EQ(walk_both(bytes).entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(walk_both(bytes).entries[1].open, kBadZipFile);
 }
 
 TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
@@ -341,16 +347,16 @@ TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
   e.crc = 0x12345678;
   Walk w = walk_both(z.Build().bytes);
   EXPECT_EQ(w.entries[0].data, e.data);
-  EXPECT_EQ(w.entries[0].close, UNZ_CRCERROR);
+  EXPECT_EQ(w.entries[0].close, kCrcError);
 
   // Closing early is not an error: nothing was claimed about the part not read.
   TempZip zip(z.Build().bytes);
-  ownzip::unzFile f = ownzip::unzOpen(zip.path());
-  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
+  ownzip::ZipHandle f = ownzip::OpenZip(zip.path());
+  ASSERT_EQ(ownzip::OpenCurrentEntry(f), kOk);
   char buf[100];
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), 100);
-  EXPECT_EQ(ownzip::unzCloseCurrentFile(f), UNZ_OK);
-  ownzip::unzClose(f);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, sizeof buf), 100);
+  EXPECT_EQ(ownzip::CloseCurrentEntry(f), kOk);
+  ownzip::CloseZip(f);
 }
 
 TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
@@ -360,7 +366,7 @@ TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
   e.flags = 8;
   e.compressedSize = e.uncompressedSize = 1 << 20;
   Walk w = walk_both(z.Build().bytes);
-  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  EXPECT_EQ(w.entries[0].reads.back(), kErrno);
   EXPECT_TRUE(w.entries[0].data.empty());
 
   // Deflate stream cut short inside the archive.
@@ -397,8 +403,8 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
     Walk w = walk_both(corrupt, size);
     ASSERT_EQ(w.entries.size(), 2u);
     // This damage decodes to a stream that ends early, so minizip reports success.
-    EXPECT_EQ(w.entries[0].reads.back(), UNZ_BADZIPFILE) << size;
-    EXPECT_EQ(w.entries[0].close, UNZ_BADZIPFILE) << size;
+    EXPECT_EQ(w.entries[0].reads.back(), kBadZipFile) << size;
+    EXPECT_EQ(w.entries[0].close, kBadZipFile) << size;
     EXPECT_EQ(w.entries[1].data, "tail");
   }
 
@@ -424,7 +430,7 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   Walk w = walk_both(stored.Build().bytes, 8192);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, big.substr(0, 16384));
-  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  EXPECT_EQ(w.entries[0].reads.back(), kErrno);
 }
 
 TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
@@ -442,10 +448,10 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
   Walk w = walk_both(bytes + second);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].data, "abc");
-  EXPECT_EQ(w.entries[1].info, UNZ_OK);
+  EXPECT_EQ(w.entries[1].info, kOk);
   EXPECT_EQ(w.entries[1].name, "");
   EXPECT_EQ(w.entries[1].dos_date, 0x12121234ul);
-  EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[1].open, kBadZipFile);
 }
 
 TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
@@ -455,14 +461,14 @@ TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
   z.zip64Skew = 0xffffffffffffff00ull;  // directory "at" 2^64 - 256: a negative offset
   Walk w = walk_both(z.Build().bytes);
   ASSERT_TRUE(w.opened);
-  EXPECT_EQ(w.entries[0].info, UNZ_ERRNO);
-  EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
+  EXPECT_EQ(w.entries[0].info, kErrno);
+  EXPECT_EQ(w.entries[0].open, kParamError);
   // Far past the end, but within or beyond what the file system allows.
   for (std::uint64_t skew : {10ull << 40, 1ull << 62}) {
     z.zip64Skew = skew;
     w = walk_both(z.Build().bytes);
     ASSERT_TRUE(w.opened);
-    EXPECT_NE(w.entries[0].info, UNZ_OK);
+    EXPECT_NE(w.entries[0].info, kOk);
   }
 }
 
@@ -475,10 +481,10 @@ TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
   AppendLittleEndian(e.centralExtra, {{1, 2}, {16, 2}, {5ull << 32, 8}, {5ull << 32, 8}});
   Walk w = walk_both(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
-  EXPECT_EQ(w.entries[0].info, UNZ_OK);
+  EXPECT_EQ(w.entries[0].info, kOk);
   EXPECT_EQ(w.entries[0].uncompressed_size, 0xfffffffful);
-  EXPECT_EQ(w.entries[0].open, UNZ_OK);
-  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  EXPECT_EQ(w.entries[0].open, kOk);
+  EXPECT_EQ(w.entries[0].reads.back(), kErrno);
 }
 
 // ---------------------------------------------------------------------------
@@ -492,8 +498,8 @@ TEST(OwnzipSafety, DataEndingBeforeTheRecordedSizeIsAnError) {
     Walk w = walk_both(z.Build().bytes);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].data, "only this") << method;
-    EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, UNZ_BADZIPFILE})) << method;
-    EXPECT_EQ(w.entries[0].close, UNZ_BADZIPFILE) << method;
+    EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, kBadZipFile})) << method;
+    EXPECT_EQ(w.entries[0].close, kBadZipFile) << method;
   }
 }
 
@@ -503,36 +509,36 @@ TEST(OwnzipSafety, Bzip2EntriesAreRefusedNotHandedOutRaw) {
   z.Add("next", "ok", 0);
   Walk w = walk_both(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 2u);
-  EXPECT_EQ(w.entries[0].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[0].open, kBadZipFile);
   EXPECT_EQ(w.entries[1].data, "ok");
 }
 
 TEST(OwnzipApi, CallsOutOfOrderAreRejected) {
-  EXPECT_EQ(ownzip::unzClose(nullptr), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzGoToNextFile(nullptr), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzOpenCurrentFile(nullptr), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzReadCurrentFile(nullptr, nullptr, 1), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzCloseCurrentFile(nullptr), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::CloseZip(nullptr), kParamError);
+  EXPECT_EQ(ownzip::GoToNextEntry(nullptr), kParamError);
+  EXPECT_EQ(ownzip::OpenCurrentEntry(nullptr), kParamError);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(nullptr, nullptr, 1), kParamError);
+  EXPECT_EQ(ownzip::CloseCurrentEntry(nullptr), kParamError);
 
   ZipBuilder z;
   z.Add("a", "abc", 8);
   TempZip zip(z.Build().bytes);
-  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ownzip::ZipHandle f = ownzip::OpenZip(zip.path());
   ASSERT_NE(f, nullptr);
   char buf[8];
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzCloseCurrentFile(f), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, sizeof buf), kParamError);
+  EXPECT_EQ(ownzip::CloseCurrentEntry(f), kParamError);
   // A null info pointer is allowed (minizip would crash on it).
-  EXPECT_EQ(ownzip::unzGetCurrentFileInfo(f, nullptr, buf, sizeof buf, nullptr, 0, nullptr, 0),
-            UNZ_OK);
+  EXPECT_EQ(ownzip::GetCurrentEntryInfo(f, nullptr, buf, sizeof buf, nullptr, 0, nullptr, 0),
+            kOk);
   EXPECT_STREQ(buf, "a");
   // Opening again while open restarts the entry; closing the archive ends it.
-  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, 2), 2);
-  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), 3);
+  ASSERT_EQ(ownzip::OpenCurrentEntry(f), kOk);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, 2), 2);
+  ASSERT_EQ(ownzip::OpenCurrentEntry(f), kOk);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, sizeof buf), 3);
   EXPECT_EQ(std::string(buf, 3), "abc");
-  EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
+  EXPECT_EQ(ownzip::CloseZip(f), kOk);
 }
 
 }  // namespace
