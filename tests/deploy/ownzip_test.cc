@@ -46,8 +46,8 @@ class TempZip {
 struct EntryResult {
   int info = 0;
   Bytes name;  // the whole 512-byte buffer up to its first NUL, or all of it
-  unsigned long dos_date = 0;
-  unsigned long uncompressed_size = 0;
+  unsigned long dosDate = 0;
+  unsigned long uncompressedSize = 0;
   unsigned long method = 0;
   int open = 0;
   Bytes data;
@@ -55,8 +55,8 @@ struct EntryResult {
   int close = 0;
   int next = 0;
   bool operator==(const EntryResult& o) const {
-    return info == o.info && name == o.name && dos_date == o.dos_date &&
-           uncompressed_size == o.uncompressed_size && open == o.open && data == o.data &&
+    return info == o.info && name == o.name && dosDate == o.dosDate &&
+           uncompressedSize == o.uncompressedSize && open == o.open && data == o.data &&
            reads == o.reads && close == o.close && next == o.next;
   }
 };
@@ -70,7 +70,7 @@ struct Walk {
 [[maybe_unused]] void PrintTo(const Walk& w, std::ostream* os) {
   *os << (w.opened ? "opened" : "not opened");
   for (const EntryResult& e : w.entries) {
-    *os << "\n  info " << e.info << " '" << e.name.substr(0, 40) << "' date " << e.dos_date
+    *os << "\n  info " << e.info << " '" << e.name.substr(0, 40) << "' date " << e.dosDate
         << " open " << e.open << " bytes " << e.data.size() << " reads";
     for (int r : e.reads) *os << ' ' << r;
     *os << " close " << e.close << " next " << e.next;
@@ -85,13 +85,13 @@ struct OwnApi {
     return ownzip::GetCurrentEntryInfo(f, i, n, s, nullptr, 0, nullptr, 0);
   }
   static void record(const Info& i, EntryResult* e) {
-    e->dos_date = i.dosDate;
-    e->uncompressed_size = i.uncompressedSize;
+    e->dosDate = i.dosDate;
+    e->uncompressedSize = i.uncompressedSize;
     e->method = i.compressionMethod;
   }
-  static int open_current(File f) { return ownzip::OpenCurrentEntry(f); }
+  static int openCurrent(File f) { return ownzip::OpenCurrentEntry(f); }
   static int read(File f, void* b, unsigned n) { return ownzip::ReadCurrentEntry(f, b, n); }
-  static int close_current(File f) { return ownzip::CloseCurrentEntry(f); }
+  static int closeCurrent(File f) { return ownzip::CloseCurrentEntry(f); }
   static int next(File f) { return ownzip::GoToNextEntry(f); }
   static int close(File f) { return ownzip::CloseZip(f); }
 };
@@ -105,26 +105,26 @@ struct MiniApi {
     return ::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
   }
   static void record(const Info& i, EntryResult* e) {
-    e->dos_date = i.dosDate;
-    e->uncompressed_size = i.uncompressed_size;
+    e->dosDate = i.dosDate;
+    e->uncompressedSize = i.uncompressed_size;
     e->method = i.compression_method;
   }
-  static int open_current(File f) { return ::unzOpenCurrentFile(f); }
+  static int openCurrent(File f) { return ::unzOpenCurrentFile(f); }
   static int read(File f, void* b, unsigned n) { return ::unzReadCurrentFile(f, b, n); }
-  static int close_current(File f) { return ::unzCloseCurrentFile(f); }
+  static int closeCurrent(File f) { return ::unzCloseCurrentFile(f); }
   static int next(File f) { return ::unzGoToNextFile(f); }
   static int close(File f) { return ::unzClose(f); }
 };
 #endif
 
-// read_size 0: list the entries only.
+// readSize 0: list the entries only.
 template <class Api>
-Walk walk(const char* path, unsigned read_size = 8192) {
+Walk WalkWith(const char* path, unsigned readSize = 8192) {
   Walk w;
   typename Api::File f = Api::open(path);
   w.opened = f != nullptr;
   if (f == nullptr) return w;
-  std::vector<char> buf(read_size);
+  std::vector<char> buf(readSize);
   for (int guard = 0; guard < 200000; ++guard) {
     EntryResult e;
     typename Api::Info info;
@@ -134,15 +134,15 @@ Walk walk(const char* path, unsigned read_size = 8192) {
     e.info = Api::info(f, &info, name, sizeof name);
     e.name.assign(name, strnlen(name, sizeof name));
     Api::record(info, &e);
-    e.open = read_size == 0 ? kOk : Api::open_current(f);
-    if (read_size > 0 && e.open == kOk) {
+    e.open = readSize == 0 ? kOk : Api::openCurrent(f);
+    if (readSize > 0 && e.open == kOk) {
       int r;
       do {
-        r = Api::read(f, buf.data(), read_size);
+        r = Api::read(f, buf.data(), readSize);
         e.reads.push_back(r);
         if (r > 0) e.data.append(buf.data(), static_cast<std::size_t>(r));
       } while (r > 0);
-      e.close = Api::close_current(f);
+      e.close = Api::closeCurrent(f);
     }
     e.next = Api::next(f);
     w.entries.push_back(e);
@@ -154,7 +154,7 @@ Walk walk(const char* path, unsigned read_size = 8192) {
 
 #ifdef OWNZIP_TEST_WITH_MINIZIP
 // minizip's walk as ownzip should report it, where ownzip reports errors on purpose.
-Walk expected_from_minizip(Walk w) {
+Walk ExpectedFromMinizip(Walk w) {
   for (EntryResult& e : w.entries) {
     if (e.open != kOk || e.reads.empty()) continue;
     if (e.method == 12) {  // bzip2: refused instead of read raw
@@ -162,7 +162,7 @@ Walk expected_from_minizip(Walk w) {
       e.reads.clear();
       e.data.clear();
       e.close = 0;
-    } else if (e.reads.back() == 0 && e.data.size() < e.uncompressed_size) {
+    } else if (e.reads.back() == 0 && e.data.size() < e.uncompressedSize) {
       e.reads.back() = kBadZipFile;  // data ended short of the recorded size
       e.close = kBadZipFile;
     }
@@ -172,16 +172,16 @@ Walk expected_from_minizip(Walk w) {
 #endif
 
 // Walks with ownzip and, natively, checks minizip walks the same way.
-Walk walk_both(const Bytes& bytes, unsigned read_size = 8192) {
+Walk WalkBoth(const Bytes& bytes, unsigned readSize = 8192) {
   TempZip zip(bytes);
-  Walk own = walk<OwnApi>(zip.path(), read_size);
+  Walk own = WalkWith<OwnApi>(zip.path(), readSize);
 #ifdef OWNZIP_TEST_WITH_MINIZIP
-  EXPECT_EQ(own, expected_from_minizip(walk<MiniApi>(zip.path(), read_size)));
+  EXPECT_EQ(own, ExpectedFromMinizip(WalkWith<MiniApi>(zip.path(), readSize)));
 #endif
   return own;
 }
 
-Bytes pattern(std::size_t n, unsigned seed) {
+Bytes Pattern(std::size_t n, unsigned seed) {
   Bytes s(n, '\0');
   std::uint32_t x = seed * 2654435761u + 1;
   for (std::size_t i = 0; i < n; ++i) {
@@ -197,12 +197,12 @@ Bytes pattern(std::size_t n, unsigned seed) {
 
 TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
   ZipBuilder z;
-  z.Add("stored.bin", pattern(40000, 1), 0);
-  z.Add("deflated.txt", pattern(100000, 2), 8);
+  z.Add("stored.bin", Pattern(40000, 1), 0);
+  z.Add("deflated.txt", Pattern(100000, 2), 8);
   z.Add("empty.txt", "", 8);
   z.Add("empty-stored", "", 0);
   z.Add("dir/", "", 0);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 5u);
   const char* names[] = {"stored.bin", "deflated.txt", "empty.txt", "empty-stored", "dir/"};
@@ -210,7 +210,7 @@ TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
     const EntryResult& e = w.entries[i];
     EXPECT_EQ(e.info, kOk);
     EXPECT_EQ(e.name, names[i]);
-    EXPECT_EQ(e.dos_date, kTestStamp);
+    EXPECT_EQ(e.dosDate, kTestStamp);
     EXPECT_EQ(e.open, kOk);
     EXPECT_EQ(e.data, z.entries[i].data);
     EXPECT_EQ(e.reads.back(), 0);
@@ -222,11 +222,11 @@ TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
 
 TEST(OwnzipRead, ReadSizesDoNotChangeTheData) {
   ZipBuilder z;
-  z.Add("a", pattern(70000, 3), 8);
-  z.Add("b", pattern(33000, 4), 0);
+  z.Add("a", Pattern(70000, 3), 8);
+  z.Add("b", Pattern(33000, 4), 0);
   Bytes bytes = z.Build().bytes;
   for (unsigned size : {1u, 333u, 16384u, 100000u}) {
-    Walk w = walk_both(bytes, size);
+    Walk w = WalkBoth(bytes, size);
     ASSERT_EQ(w.entries.size(), 2u) << size;
     EXPECT_EQ(w.entries[0].data, z.entries[0].data) << size;
     EXPECT_EQ(w.entries[1].data, z.entries[1].data) << size;
@@ -237,7 +237,7 @@ TEST(OwnzipRead, StubInFrontOfTheArchiveIsSkipped) {
   ZipBuilder z;
   z.prefix = Bytes(5000, 'M');
   z.Add("setup.ini", "[setup]\n", 8);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, "[setup]\n");
 }
@@ -265,13 +265,13 @@ TEST(OwnzipRead, NamesLongerThanTheBufferFillItWithoutTerminator) {
     ASSERT_EQ(ownzip::GoToNextEntry(f), i < 2 ? kOk : kEndOfList);
   }
   EXPECT_EQ(ownzip::CloseZip(f), kOk);
-  walk_both(z.Build().bytes);
+  WalkBoth(z.Build().bytes);
 }
 
 TEST(OwnzipRead, ManyEntries) {
   ZipBuilder z;
   for (int i = 0; i < 3000; ++i) z.Add("f" + std::to_string(i), std::to_string(i), i % 2 ? 8 : 0);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 3000u);
   EXPECT_EQ(w.entries[2999].name, "f2999");
   EXPECT_EQ(w.entries[2999].data, "2999");
@@ -282,7 +282,7 @@ TEST(OwnzipRead, MoreThan65535Entries) {
   ZipBuilder z;
   for (int i = 0; i < 65600; ++i) z.Add(std::to_string(i), "", 0);
   z.zip64End = true;  // the classic end record then says 0xffff
-  Walk w = walk_both(z.Build().bytes, 0);
+  Walk w = WalkBoth(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().name, "65599");
   EXPECT_EQ(w.entries.back().next, kEndOfList);
@@ -291,7 +291,7 @@ TEST(OwnzipRead, MoreThan65535Entries) {
   // goes on until a record fails.
   z.zip64End = false;
   z.endCount = 0xffff;
-  w = walk_both(z.Build().bytes, 0);
+  w = WalkBoth(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().next, kBadZipFile);
 }
@@ -301,19 +301,19 @@ TEST(OwnzipRead, MoreThan65535Entries) {
 
 TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
   ZipBuilder z;
-  z.Add("a.txt", pattern(3000, 5), 8);
+  z.Add("a.txt", Pattern(3000, 5), 8);
   Bytes good = z.Build().bytes;
-  EXPECT_FALSE(walk_both(good.substr(0, good.size() / 2)).opened);  // truncated
-  EXPECT_FALSE(walk_both("this is not a zip archive at all\n").opened);
-  EXPECT_FALSE(walk_both("").opened);
+  EXPECT_FALSE(WalkBoth(good.substr(0, good.size() / 2)).opened);  // truncated
+  EXPECT_FALSE(WalkBoth("this is not a zip archive at all\n").opened);
+  EXPECT_FALSE(WalkBoth("").opened);
   EXPECT_EQ(ownzip::OpenZip("/nonexistent/dir/file.zip"), nullptr);
   EXPECT_EQ(ownzip::OpenZip(nullptr), nullptr);
 
   ZipBuilder empty;
-  EXPECT_FALSE(walk_both(empty.Build().bytes).opened);  // end record alone, at offset 0
+  EXPECT_FALSE(WalkBoth(empty.Build().bytes).opened);  // end record alone, at offset 0
   // Behind a stub the same empty archive opens, with no readable entry.
   empty.prefix = "stub";
-  Walk w = walk_both(empty.Build().bytes);
+  Walk w = WalkBoth(empty.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].info, kBadZipFile);
@@ -329,7 +329,7 @@ TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
   const BuiltZip built = z.Build();
   Bytes bytes = built.bytes;
   bytes[built.localHeaderOffsets[1] + 1] = 'X';  // signature
-  Walk w = walk_both(bytes);
+  Walk w = WalkBoth(bytes);
   ASSERT_EQ(w.entries.size(), 3u);
   EXPECT_EQ(w.entries[0].data, "1111");
   EXPECT_EQ(w.entries[1].info, kOk);
@@ -338,14 +338,14 @@ TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
 
   bytes = built.bytes;
   bytes[built.localHeaderOffsets[1] + 8] = 0;  // method no longer matches the directory
-  EXPECT_EQ(walk_both(bytes).entries[1].open, kBadZipFile);
+  EXPECT_EQ(WalkBoth(bytes).entries[1].open, kBadZipFile);
 }
 
 TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
   ZipBuilder z;
-  ZipEntrySpec& e = z.Add("bad", pattern(20000, 6), 8);
+  ZipEntrySpec& e = z.Add("bad", Pattern(20000, 6), 8);
   e.crc = 0x12345678;
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   EXPECT_EQ(w.entries[0].data, e.data);
   EXPECT_EQ(w.entries[0].close, kCrcError);
 
@@ -362,18 +362,18 @@ TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
 TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
   // Sizes claim far more data than the file holds (sizes live in a descriptor).
   ZipBuilder z;
-  ZipEntrySpec& e = z.Add("cut", pattern(5000, 7), 0);
+  ZipEntrySpec& e = z.Add("cut", Pattern(5000, 7), 0);
   e.flags = 8;
   e.compressedSize = e.uncompressedSize = 1 << 20;
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   EXPECT_EQ(w.entries[0].reads.back(), kErrno);
   EXPECT_TRUE(w.entries[0].data.empty());
 
   // Deflate stream cut short inside the archive.
   ZipBuilder d;
-  ZipEntrySpec& c = d.Add("cut.txt", pattern(50000, 8), 8);
+  ZipEntrySpec& c = d.Add("cut.txt", Pattern(50000, 8), 8);
   c.compressedSize = 100;
-  EXPECT_EQ(walk_both(d.Build().bytes).entries[0].reads.back(), Z_BUF_ERROR);
+  EXPECT_EQ(WalkBoth(d.Build().bytes).entries[0].reads.back(), Z_BUF_ERROR);
 
   // Garbage where the deflate stream should be.
   ZipBuilder g;
@@ -382,13 +382,13 @@ TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
   Bytes bytes = built.bytes;
   bytes[built.localHeaderOffsets[0] + 8] = 8;  // claim deflate in both headers
   bytes[bytes.size() - 22 - 46 - 7 + 10] = 8;
-  EXPECT_EQ(walk_both(bytes).entries[0].reads.back(), Z_DATA_ERROR);
+  EXPECT_EQ(WalkBoth(bytes).entries[0].reads.back(), Z_DATA_ERROR);
 }
 
 TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   // Compressed data spans several 16 KiB input chunks; which read call reports the
   // damage, and what it delivered before, must match for every read size.
-  Bytes big = pattern(200000, 9);
+  Bytes big = Pattern(200000, 9);
   ZipBuilder z;
   z.Add("big.bin", big, 8);
   z.Add("after", "tail", 0);
@@ -400,7 +400,7 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   Bytes corrupt = good;
   for (std::size_t i = 0; i < 64; ++i) corrupt[data + 20000 + i] ^= 0x5a;
   for (unsigned size : {8192u, 1000u}) {
-    Walk w = walk_both(corrupt, size);
+    Walk w = WalkBoth(corrupt, size);
     ASSERT_EQ(w.entries.size(), 2u);
     // This damage decodes to a stream that ends early, so minizip reports success.
     EXPECT_EQ(w.entries[0].reads.back(), kBadZipFile) << size;
@@ -413,7 +413,7 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   ZipEntrySpec& e = cut.Add("big.bin", big, 8);
   e.compressedSize = 40000;
   for (unsigned size : {8192u, 1000u}) {
-    Walk w = walk_both(cut.Build().bytes, size);
+    Walk w = WalkBoth(cut.Build().bytes, size);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].reads.back(), Z_BUF_ERROR) << size;
     EXPECT_GT(w.entries[0].data.size(), 0u);
@@ -427,7 +427,7 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   s.flags = 8;
   s.crc = Crc32Of(big);
   s.compressedSize = s.uncompressedSize = static_cast<std::uint32_t>(big.size());
-  Walk w = walk_both(stored.Build().bytes, 8192);
+  Walk w = WalkBoth(stored.Build().bytes, 8192);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, big.substr(0, 16384));
   EXPECT_EQ(w.entries[0].reads.back(), kErrno);
@@ -440,17 +440,17 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
   ZipBuilder z;
   z.Add("a", "abc", 0);
   Bytes bytes = z.Build().bytes;
-  const std::size_t end_record = bytes.size() - 22;
-  bytes[end_record - 46 - 1 + 32] = 22;                 // first record's comment length
-  bytes[end_record + 8] = bytes[end_record + 10] = 2;  // two entries
+  const std::size_t endRecord = bytes.size() - 22;
+  bytes[endRecord - 46 - 1 + 32] = 22;                 // first record's comment length
+  bytes[endRecord + 8] = bytes[endRecord + 10] = 2;  // two entries
   Bytes second;
   AppendLittleEndian(second, {{0x02014b50, 4}, {0x00140014, 4}, {0, 4}, {0x1234, 2}});
-  Walk w = walk_both(bytes + second);
+  Walk w = WalkBoth(bytes + second);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].data, "abc");
   EXPECT_EQ(w.entries[1].info, kOk);
   EXPECT_EQ(w.entries[1].name, "");
-  EXPECT_EQ(w.entries[1].dos_date, 0x12121234ul);
+  EXPECT_EQ(w.entries[1].dosDate, 0x12121234ul);
   EXPECT_EQ(w.entries[1].open, kBadZipFile);
 }
 
@@ -459,14 +459,14 @@ TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
   z.Add("a", "data", 0);
   z.zip64End = true;
   z.zip64Skew = 0xffffffffffffff00ull;  // directory "at" 2^64 - 256: a negative offset
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_TRUE(w.opened);
   EXPECT_EQ(w.entries[0].info, kErrno);
   EXPECT_EQ(w.entries[0].open, kParamError);
   // Far past the end, but within or beyond what the file system allows.
   for (std::uint64_t skew : {10ull << 40, 1ull << 62}) {
     z.zip64Skew = skew;
-    w = walk_both(z.Build().bytes);
+    w = WalkBoth(z.Build().bytes);
     ASSERT_TRUE(w.opened);
     EXPECT_NE(w.entries[0].info, kOk);
   }
@@ -479,10 +479,10 @@ TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
   ZipEntrySpec& e = z.Add("huge.bin", "small", 0);
   e.compressedSize = e.uncompressedSize = 0xffffffff;
   AppendLittleEndian(e.centralExtra, {{1, 2}, {16, 2}, {5ull << 32, 8}, {5ull << 32, 8}});
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].info, kOk);
-  EXPECT_EQ(w.entries[0].uncompressed_size, 0xfffffffful);
+  EXPECT_EQ(w.entries[0].uncompressedSize, 0xfffffffful);
   EXPECT_EQ(w.entries[0].open, kOk);
   EXPECT_EQ(w.entries[0].reads.back(), kErrno);
 }
@@ -495,7 +495,7 @@ TEST(OwnzipSafety, DataEndingBeforeTheRecordedSizeIsAnError) {
     ZipBuilder z;
     ZipEntrySpec& e = z.Add("short", "only this", method);
     e.uncompressedSize = 1000;
-    Walk w = walk_both(z.Build().bytes);
+    Walk w = WalkBoth(z.Build().bytes);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].data, "only this") << method;
     EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, kBadZipFile})) << method;
@@ -507,7 +507,7 @@ TEST(OwnzipSafety, Bzip2EntriesAreRefusedNotHandedOutRaw) {
   ZipBuilder z;
   z.Add("b.bz2", "BZh9 compressed bytes", 12);
   z.Add("next", "ok", 0);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].open, kBadZipFile);
   EXPECT_EQ(w.entries[1].data, "ok");
