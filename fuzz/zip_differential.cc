@@ -5,7 +5,7 @@
 // Two differences are intended (see ownzip.h) and checked for here instead:
 //  - bzip2 entries: ownzip refuses to open them (minizip hands out raw bytes);
 //  - data ending before the recorded size: ownzip's read and close report
-//    UNZ_BADZIPFILE where minizip reports a plain end and success.
+//    kBadZipFile where minizip reports a plain end and success.
 #include <minizip/unzip.h>
 #include <unistd.h>
 
@@ -19,16 +19,16 @@
 
 namespace {
 
-void fail(const char* what, long mine, long theirs) {
+void Fail(const char* what, long mine, long theirs) {
   std::fprintf(stderr, "difference in %s: minizip %ld, ownzip %ld\n", what, theirs, mine);
   std::abort();
 }
 
-void same(const char* what, long theirs, long mine) {
-  if (theirs != mine) fail(what, mine, theirs);
+void Same(const char* what, long theirs, long mine) {
+  if (theirs != mine) Fail(what, mine, theirs);
 }
 
-const std::string& scratch_path() {
+const std::string& ScratchPath() {
   static const std::string path = [] {
     char tmpl[] = "/tmp/zip-differential-XXXXXX";
     int fd = mkstemp(tmpl);
@@ -43,35 +43,36 @@ constexpr unsigned kNameBuffer = 512;
 constexpr int kMaxEntries = 20000;
 constexpr int kMaxReadsPerEntry = 4096;
 
-void compare_info(unzFile m, ownzip::unzFile o) {
+void CompareInfo(unzFile m, ownzip::ZipHandle o) {
   unz_file_info mi;
-  ownzip::unz_file_info oi;
+  ownzip::EntryInfo oi;
   std::memset(&mi, 0, sizeof mi);
   std::memset(&oi, 0, sizeof oi);
   char mn[kNameBuffer], on[kNameBuffer];
   std::memset(mn, 0xa5, sizeof mn);
   std::memset(on, 0xa5, sizeof on);
   int rm = unzGetCurrentFileInfo(m, &mi, mn, sizeof mn, nullptr, 0, nullptr, 0);
-  int ro = ownzip::unzGetCurrentFileInfo(o, &oi, on, sizeof on, nullptr, 0, nullptr, 0);
-  same("info result", rm, ro);
-  if (std::memcmp(mn, on, sizeof mn) != 0) fail("name buffer", 0, 0);
+  int ro = ownzip::GetCurrentEntryInfo(o, &oi, on, sizeof on, nullptr, 0, nullptr, 0);
+  Same("info result", rm, ro);
+  if (std::memcmp(mn, on, sizeof mn) != 0) Fail("name buffer", 0, 0);
   if (rm != UNZ_OK) return;
-  same("dosDate", static_cast<long>(mi.dosDate), static_cast<long>(oi.dosDate));
-  same("version", static_cast<long>(mi.version), static_cast<long>(oi.version));
-  same("flag", static_cast<long>(mi.flag), static_cast<long>(oi.flag));
-  same("method", static_cast<long>(mi.compression_method),
-       static_cast<long>(oi.compression_method));
-  same("crc", static_cast<long>(mi.crc), static_cast<long>(oi.crc));
-  same("compressed_size", static_cast<long>(mi.compressed_size),
-       static_cast<long>(oi.compressed_size));
-  same("uncompressed_size", static_cast<long>(mi.uncompressed_size),
-       static_cast<long>(oi.uncompressed_size));
-  same("size_filename", static_cast<long>(mi.size_filename),
-       static_cast<long>(oi.size_filename));
-  same("external_fa", static_cast<long>(mi.external_fa), static_cast<long>(oi.external_fa));
-  same("tm_year", mi.tmu_date.tm_year, oi.tmu_date.tm_year);
-  same("tm_mon", mi.tmu_date.tm_mon, oi.tmu_date.tm_mon);
-  same("tm_sec", mi.tmu_date.tm_sec, oi.tmu_date.tm_sec);
+  Same("dosDate", static_cast<long>(mi.dosDate), static_cast<long>(oi.dosDate));
+  Same("version", static_cast<long>(mi.version), static_cast<long>(oi.version));
+  Same("flag", static_cast<long>(mi.flag), static_cast<long>(oi.flag));
+  Same("method", static_cast<long>(mi.compression_method),
+       static_cast<long>(oi.compressionMethod));
+  Same("crc", static_cast<long>(mi.crc), static_cast<long>(oi.crc));
+  Same("compressed_size", static_cast<long>(mi.compressed_size),
+       static_cast<long>(oi.compressedSize));
+  Same("uncompressed_size", static_cast<long>(mi.uncompressed_size),
+       static_cast<long>(oi.uncompressedSize));
+  Same("size_filename", static_cast<long>(mi.size_filename),
+       static_cast<long>(oi.nameSize));
+  Same("external_fa", static_cast<long>(mi.external_fa),
+       static_cast<long>(oi.externalAttributes));
+  Same("tm_year", mi.tmu_date.tm_year, oi.date.year);
+  Same("tm_mon", mi.tmu_date.tm_mon, oi.date.month);
+  Same("tm_sec", mi.tmu_date.tm_sec, oi.date.second);
 
   // Small extra and comment buffers: copies cut to size, comment found after the walk.
   char me[16], oe[16], mc[24], oc[24];
@@ -81,92 +82,92 @@ void compare_info(unzFile m, ownzip::unzFile o) {
   std::memset(oc, 0x5a, sizeof oc);
   // (minizip dereferences the info pointer unconditionally, so it is always passed.)
   rm = unzGetCurrentFileInfo(m, &mi, nullptr, 0, me, sizeof me, mc, sizeof mc);
-  ro = ownzip::unzGetCurrentFileInfo(o, &oi, nullptr, 0, oe, sizeof oe, oc, sizeof oc);
-  same("info result (extra/comment)", rm, ro);
-  if (std::memcmp(me, oe, sizeof me) != 0) fail("extra buffer", 0, 0);
-  if (std::memcmp(mc, oc, sizeof mc) != 0) fail("comment buffer", 0, 0);
+  ro = ownzip::GetCurrentEntryInfo(o, &oi, nullptr, 0, oe, sizeof oe, oc, sizeof oc);
+  Same("info result (extra/comment)", rm, ro);
+  if (std::memcmp(me, oe, sizeof me) != 0) Fail("extra buffer", 0, 0);
+  if (std::memcmp(mc, oc, sizeof mc) != 0) Fail("comment buffer", 0, 0);
   rm = unzGetCurrentFileInfo(m, &mi, nullptr, 0, nullptr, 0, mc, sizeof mc);
-  ro = ownzip::unzGetCurrentFileInfo(o, &oi, nullptr, 0, nullptr, 0, oc, sizeof oc);
-  same("info result (comment)", rm, ro);
-  if (std::memcmp(mc, oc, sizeof mc) != 0) fail("comment buffer", 0, 0);
+  ro = ownzip::GetCurrentEntryInfo(o, &oi, nullptr, 0, nullptr, 0, oc, sizeof oc);
+  Same("info result (comment)", rm, ro);
+  if (std::memcmp(mc, oc, sizeof mc) != 0) Fail("comment buffer", 0, 0);
 }
 
-void compare_data(unzFile m, ownzip::unzFile o, unsigned read_size) {
+void CompareData(unzFile m, ownzip::ZipHandle o, unsigned readSize) {
   // What minizip knows of the entry decides which of the intended differences apply.
   unz_file_info mi;
   std::memset(&mi, 0, sizeof mi);
   int rinfo = unzGetCurrentFileInfo(m, &mi, nullptr, 0, nullptr, 0, nullptr, 0);
 
   int rm = unzOpenCurrentFile(m);
-  int ro = ownzip::unzOpenCurrentFile(o);
+  int ro = ownzip::OpenCurrentEntry(o);
   if (rinfo == UNZ_OK && mi.compression_method == 12 && rm == UNZ_OK) {
-    same("open result for a bzip2 entry", UNZ_BADZIPFILE, ro);
+    Same("open result for a bzip2 entry", ownzip::kBadZipFile, ro);
     unzCloseCurrentFile(m);
     return;
   }
-  same("open result", rm, ro);
+  Same("open result", rm, ro);
   if (rm != UNZ_OK) {
-    same("read without open", unzReadCurrentFile(m, nullptr, 1),
-         ownzip::unzReadCurrentFile(o, nullptr, 1));
-    same("close without open", unzCloseCurrentFile(m), ownzip::unzCloseCurrentFile(o));
+    Same("read without open", unzReadCurrentFile(m, nullptr, 1),
+         ownzip::ReadCurrentEntry(o, nullptr, 1));
+    Same("close without open", unzCloseCurrentFile(m), ownzip::CloseCurrentEntry(o));
     return;
   }
   static unsigned char mb[65536], ob[65536];
   unsigned long total = 0;
-  bool ended_short = false;
+  bool endedShort = false;
   for (int i = 0; i < kMaxReadsPerEntry; ++i) {
-    rm = unzReadCurrentFile(m, mb, read_size);
-    ro = ownzip::unzReadCurrentFile(o, ob, read_size);
+    rm = unzReadCurrentFile(m, mb, readSize);
+    ro = ownzip::ReadCurrentEntry(o, ob, readSize);
     if (rm == 0 && rinfo == UNZ_OK && total < mi.uncompressed_size) {
-      same("read result at a short end", UNZ_BADZIPFILE, ro);
-      ended_short = true;
+      Same("read result at a short end", ownzip::kBadZipFile, ro);
+      endedShort = true;
       break;
     }
-    same("read result", rm, ro);
+    Same("read result", rm, ro);
     if (rm <= 0) break;
-    if (std::memcmp(mb, ob, static_cast<size_t>(rm)) != 0) fail("data", 0, 0);
+    if (std::memcmp(mb, ob, static_cast<size_t>(rm)) != 0) Fail("data", 0, 0);
     total += static_cast<unsigned long>(rm);
   }
   rm = unzCloseCurrentFile(m);
-  ro = ownzip::unzCloseCurrentFile(o);
-  if (ended_short) {
-    same("close after a short end (minizip)", UNZ_OK, rm);
-    same("close after a short end", UNZ_BADZIPFILE, ro);
+  ro = ownzip::CloseCurrentEntry(o);
+  if (endedShort) {
+    Same("close after a short end (minizip)", UNZ_OK, rm);
+    Same("close after a short end", ownzip::kBadZipFile, ro);
   } else {
-    same("close result", rm, ro);
+    Same("close result", rm, ro);
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = scratch_path();
+  const std::string& path = ScratchPath();
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) std::abort();
   if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
   std::fclose(f);
 
   unzFile m = unzOpen(path.c_str());
-  ownzip::unzFile o = ownzip::unzOpen(path.c_str());
-  same("open", m != nullptr, o != nullptr);
+  ownzip::ZipHandle o = ownzip::OpenZip(path.c_str());
+  Same("open", m != nullptr, o != nullptr);
   if (m == nullptr) return 0;
 
   // Mostly the extraction code's read size; odd sizes now and then.
   static const unsigned kReadSizes[] = {8192, 8192, 8192, 1, 100, 16384, 65536, 8192};
-  unsigned read_size = kReadSizes[size % 8];
+  unsigned readSize = kReadSizes[size % 8];
 
   for (int n = 0; n < kMaxEntries; ++n) {
-    compare_info(m, o);
-    compare_data(m, o, read_size);
+    CompareInfo(m, o);
+    CompareData(m, o, readSize);
     int rm = unzGoToNextFile(m);
-    int ro = ownzip::unzGoToNextFile(o);
-    same("next", rm, ro);
+    int ro = ownzip::GoToNextEntry(o);
+    Same("next", rm, ro);
     if (rm != UNZ_OK) {
       // Still usable after the walk ends: the cursor stays where it was.
-      compare_info(m, o);
+      CompareInfo(m, o);
       break;
     }
   }
-  same("close", unzClose(m), ownzip::unzClose(o));
+  Same("close", unzClose(m), ownzip::CloseZip(o));
   return 0;
 }

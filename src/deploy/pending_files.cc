@@ -1,6 +1,6 @@
 #include "deploy/pending_files.h"
 
-#include "deploy/zip_extraction.h"
+#include "deploy/extraction_outcome.h"
 
 PendingFiles::PendingFiles(ExtractionOutcome* outcome)
     : outcome_(outcome),
@@ -59,4 +59,8 @@ void PendingFiles::complete() {
     }
   }
   count_ = 0;
+}
+
+bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime) {
+  return SetFileTimesFromDosStamp(path.c_str(), dosDateTime);
 }

@@ -24,6 +24,10 @@ struct WrittenFile {
   bool failed = false;  // not written: only reported
 };
 
+// Sets the creation and last-write time of the file at `path` from a DOS
+// date/time read as local time; false when the file cannot be opened.
+bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime);
+
 // Where the system flushes a group of files for about the price of one, the
 // extraction writes a group before it flushes: every file is still flushed
 // before it is closed and closed before it is moved, and files are moved in

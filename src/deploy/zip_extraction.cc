@@ -186,10 +186,6 @@ bool CreateDirectoriesUpToLastBackslash(const std::string& path, KnownDirectorie
   return true;
 }
 
-bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime) {
-  return SetFileTimesFromDosStamp(path.c_str(), dosDateTime);
-}
-
 ExtractionOutcome ExtractZipArchiveWith(const ZipReader* reader, const std::string& archivePath,
                                         const std::string& destination,
                                         const EntryActions& actions, LinkPolicy links) {

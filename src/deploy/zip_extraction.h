@@ -8,31 +8,12 @@
 #include <vector>
 
 #include "deploy/entry_plan.h"
+#include "deploy/extraction_outcome.h"
 #include "deploy/zip_reader.h"
 
 // Entry data streams through one buffer of this size, so memory stays flat
 // whatever an entry's size.
 constexpr unsigned kCopyBufferSize = 8192;
-
-// What one extraction did. Only the entries left out or not written are
-// kept, so memory stays flat however many entries land.
-struct ExtractionOutcome {
-  std::string archivePath;
-  std::string destination;
-  bool opened = false;        // false: no zip archive could be opened there
-  bool archiveFound = false;  // when not opened: something of that name is there
-  uint32_t filesWritten = 0;
-  uint32_t directories = 0;         // directory entries made or found
-  uint32_t directoriesMade = 0;     // folders that were not there and were made
-  std::vector<EntryPlan> skipped;   // left out by their plan
-  std::vector<std::string> failed;  // targets not written: damaged data, or refused
-  bool endedEarly = false;          // an entry's data could not be opened
-  // Targets not written because every temporary name tried beside them was
-  // taken (they are among `failed` too).
-  std::vector<std::string> namesTaken;
-  // Temporaries that killed runs had left in the folders written into.
-  uint32_t staleTemporariesRemoved = 0;
-};
 
 // The directories one extraction has found or made: each prefix is tested
 // once per extraction, not once per entry.
@@ -108,10 +89,6 @@ extern const DirectoryActions kDirectoryActions;
 bool CreateDirectoriesUpToLastBackslash(const std::string& path, KnownDirectories* known = nullptr,
                                         const DirectoryActions& actions = kDirectoryActions,
                                         uint32_t* made = nullptr);
-
-// Sets the creation and last-write time of the file at `path` from a DOS
-// date/time read as local time; false when the file cannot be opened.
-bool SetFileTimesFromDos(const std::string& path, uint32_t dosDateTime);
 
 // A file or directory of that name exists.
 bool PathExists(const std::string& path);

@@ -20,6 +20,7 @@ struct ZipEntryInfo {
   uint32_t uncompressedSize;  // bytes the entry's data must inflate to
   uint32_t nameSize;          // bytes of the stored name, however many fit
   bool utf8Name;              // general-purpose flag bit 11: the name is UTF-8
+  uint32_t method;            // compression method: 0 stored, 8 deflate are read
 };
 
 struct ZipReader {

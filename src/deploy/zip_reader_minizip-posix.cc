@@ -21,6 +21,7 @@ int GetCurrentFileInfo(void* archive, ZipEntryInfo* info, char* name, unsigned l
     info->uncompressedSize = static_cast<uint32_t>(record.uncompressed_size);
     info->nameSize = static_cast<uint32_t>(record.size_filename);
     info->utf8Name = (record.flag & kZipUtf8NameFlag) != 0;
+    info->method = static_cast<uint32_t>(record.compression_method);
   }
   return result;
 }

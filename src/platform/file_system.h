@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_attributes.h"
+
 // --- Paths -----------------------------------------------------------------
 
 // Windows-form paths on the host. On Windows this is the identity. On POSIX
@@ -29,13 +31,7 @@ std::string DrivePathFromNative(const std::string& native);
 
 // --- Attributes ------------------------------------------------------------
 
-constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
-constexpr uint32_t kAttributeReadOnly = 0x01;
-constexpr uint32_t kAttributeHidden = 0x02;
-constexpr uint32_t kAttributeSystem = 0x04;
-constexpr uint32_t kAttributeDirectory = 0x10;
-constexpr uint32_t kAttributeArchive = 0x20;
-constexpr uint32_t kAttributeReparsePoint = 0x400;
+// (Their values and RefusesReplacement: file_attributes.h.)
 
 // GetFileAttributesA: kInvalidFileAttributes when nothing of that name
 // exists. On POSIX systems a directory reads as kAttributeDirectory, a file
@@ -48,14 +44,6 @@ uint32_t GetPathAttributes(const char* path);
 // A file or directory of that name exists.
 inline bool PathExists(const char* path) {
   return GetPathAttributes(path) != kInvalidFileAttributes;
-}
-
-// What Windows will not replace, delete or open for writing: a directory or
-// a read-only file (attributes as GetPathAttributes reports them; false for
-// kInvalidFileAttributes, a name that nothing has).
-inline bool RefusesReplacement(uint32_t attributes) {
-  return attributes != kInvalidFileAttributes &&
-         (attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0;
 }
 
 // Makes a read-only file writable again (SetFileAttributesA); false when

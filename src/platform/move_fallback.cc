@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/file_system.h"
+#include "platform/file_attributes.h"
 
 namespace {
 

@@ -8,11 +8,14 @@
 #include <filesystem>
 #include <string>
 
+#include "support/fake_program.h"
 #include "support/zip_builder.h"
 #include "launcher-check/ascii_names.h"
 #include "launcher-check/known_keys.h"
+#include "launcher-check/launcher_build.h"
 #include "platform/profile_parse.h"
 #include "platform/system.h"
+#include "platform/system_bits.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -176,14 +179,37 @@ TEST(LauncherCheck, ListsArchiveEntriesAndFlagsHostileOnes) {
   WriteProgram(dir, "Quorle.exe");
   dir.Write("windows/.keep", "");
   SetEnv("SystemRoot", dir.WinPath("windows"));
+  // The i686 launcher, which 64-bit Windows redirects.
+  dir.Write("Setup.exe", FakeProgram(kMachineI386));
   const Checked checked = Check(dir, "[BEFORE]\nCOPYFROMZIP=1\n");
   const std::string root = dir.WinPath("windows") + "\\";
   EXPECT_TRUE(checked.Has("system32\\demo.sys -> " + root + "system32\\demo.sys")) << checked.report;
   EXPECT_TRUE(checked.Has("fonts\\ -> " + root + "fonts\\ (folder)")) << checked.report;
   EXPECT_TRUE(checked.Has("SKIPPED ..\\evil.txt (hostile name")) << checked.report;
-  EXPECT_TRUE(checked.Has("1 entry is skipped when unpacked")) << checked.report;
-  EXPECT_TRUE(checked.Has("land in SysWOW64")) << checked.report;
+  EXPECT_TRUE(checked.Has(dir.WinPath("Setup.2k") + ": entry \"../evil.txt\": left out: hostile"))
+      << checked.report;
+  EXPECT_EQ(checked.Has("land in SysWOW64"), IsSystem64Bit()) << checked.report;
   EXPECT_EQ(checked.status, kCheckWarnings);
+}
+
+// A program's header is outside input: a cut or lying one reads as no
+// Windows program, never past its end.
+TEST(LauncherCheck, ReadsTheLauncherBuildFromItsHeader) {
+  TempDir dir;
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("none.exe")), LauncherBuild::kMissing);
+  const std::string i686 = FakeProgram(kMachineI386);
+  dir.Write("i686.exe", i686);
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("i686.exe")), LauncherBuild::kI686);
+  dir.Write("amd64.exe", FakeProgram(kMachineAmd64));
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("amd64.exe")), LauncherBuild::kX8664);
+  dir.Write("cut.exe", i686.substr(0, 0x45));  // half of the Machine field
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("cut.exe")), LauncherBuild::kNotPe);
+  std::string far = i686;
+  far[0x3f] = '\xff';  // the signature's offset: far beyond the file
+  dir.Write("far.exe", far);
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("far.exe")), LauncherBuild::kNotPe);
+  dir.Write("elf.exe", "\x7f" "ELF");
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("elf.exe")), LauncherBuild::kNotPe);
 }
 
 // The profile deployment's second destination is checked as the launcher
@@ -203,7 +229,9 @@ TEST(LauncherCheck, EachDestinationIsCheckedForPathLength) {
   EXPECT_TRUE(checked.Has("a.txt -> " + defaultUser + "a.txt\n")) << checked.report;
   EXPECT_TRUE(checked.Has("Vendor\\app.cfg -> " + defaultUser + "Vendor\\app.cfg SKIPPED (path"))
       << checked.report;
-  EXPECT_TRUE(checked.Has("1 entry is skipped when unpacked")) << checked.report;
+  EXPECT_TRUE(
+      checked.Has("entry \"Vendor/app.cfg\": left out at " + defaultUser + ": path longer"))
+      << checked.report;
 }
 
 #ifndef _WIN32
@@ -276,4 +304,5 @@ TEST(LauncherCheck, KeyNamesAndLayout) {
   EXPECT_EQ(sections[1].entries[2].value, "b");
   EXPECT_EQ(sections[1].entries[2].line, 6);
 }
+
 

@@ -21,15 +21,13 @@
 
 namespace {
 
-#ifndef OWNZIP_TEST_WITH_MINIZIP
-// Natively minizip's header supplies the result codes as macros.
-using ownzip::UNZ_BADZIPFILE;
-using ownzip::UNZ_CRCERROR;
-using ownzip::UNZ_END_OF_LIST_OF_FILE;
-using ownzip::UNZ_ERRNO;
-using ownzip::UNZ_OK;
-using ownzip::UNZ_PARAMERROR;
-#endif
+// minizip's result codes have the same values.
+using ownzip::kBadZipFile;
+using ownzip::kCrcError;
+using ownzip::kEndOfList;
+using ownzip::kErrno;
+using ownzip::kOk;
+using ownzip::kParamError;
 
 using Bytes = std::string;
 
@@ -48,8 +46,8 @@ class TempZip {
 struct EntryResult {
   int info = 0;
   Bytes name;  // the whole 512-byte buffer up to its first NUL, or all of it
-  unsigned long dos_date = 0;
-  unsigned long uncompressed_size = 0;
+  unsigned long dosDate = 0;
+  unsigned long uncompressedSize = 0;
   unsigned long method = 0;
   int open = 0;
   Bytes data;
@@ -57,8 +55,8 @@ struct EntryResult {
   int close = 0;
   int next = 0;
   bool operator==(const EntryResult& o) const {
-    return info == o.info && name == o.name && dos_date == o.dos_date &&
-           uncompressed_size == o.uncompressed_size && open == o.open && data == o.data &&
+    return info == o.info && name == o.name && dosDate == o.dosDate &&
+           uncompressedSize == o.uncompressedSize && open == o.open && data == o.data &&
            reads == o.reads && close == o.close && next == o.next;
   }
 };
@@ -72,7 +70,7 @@ struct Walk {
 [[maybe_unused]] void PrintTo(const Walk& w, std::ostream* os) {
   *os << (w.opened ? "opened" : "not opened");
   for (const EntryResult& e : w.entries) {
-    *os << "\n  info " << e.info << " '" << e.name.substr(0, 40) << "' date " << e.dos_date
+    *os << "\n  info " << e.info << " '" << e.name.substr(0, 40) << "' date " << e.dosDate
         << " open " << e.open << " bytes " << e.data.size() << " reads";
     for (int r : e.reads) *os << ' ' << r;
     *os << " close " << e.close << " next " << e.next;
@@ -80,17 +78,22 @@ struct Walk {
 }
 
 struct OwnApi {
-  using File = ownzip::unzFile;
-  using Info = ownzip::unz_file_info;
-  static File open(const char* p) { return ownzip::unzOpen(p); }
+  using File = ownzip::ZipHandle;
+  using Info = ownzip::EntryInfo;
+  static File open(const char* p) { return ownzip::OpenZip(p); }
   static int info(File f, Info* i, char* n, unsigned long s) {
-    return ownzip::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
+    return ownzip::GetCurrentEntryInfo(f, i, n, s, nullptr, 0, nullptr, 0);
   }
-  static int open_current(File f) { return ownzip::unzOpenCurrentFile(f); }
-  static int read(File f, void* b, unsigned n) { return ownzip::unzReadCurrentFile(f, b, n); }
-  static int close_current(File f) { return ownzip::unzCloseCurrentFile(f); }
-  static int next(File f) { return ownzip::unzGoToNextFile(f); }
-  static int close(File f) { return ownzip::unzClose(f); }
+  static void record(const Info& i, EntryResult* e) {
+    e->dosDate = i.dosDate;
+    e->uncompressedSize = i.uncompressedSize;
+    e->method = i.compressionMethod;
+  }
+  static int openCurrent(File f) { return ownzip::OpenCurrentEntry(f); }
+  static int read(File f, void* b, unsigned n) { return ownzip::ReadCurrentEntry(f, b, n); }
+  static int closeCurrent(File f) { return ownzip::CloseCurrentEntry(f); }
+  static int next(File f) { return ownzip::GoToNextEntry(f); }
+  static int close(File f) { return ownzip::CloseZip(f); }
 };
 
 #ifdef OWNZIP_TEST_WITH_MINIZIP
@@ -101,22 +104,27 @@ struct MiniApi {
   static int info(File f, Info* i, char* n, unsigned long s) {
     return ::unzGetCurrentFileInfo(f, i, n, s, nullptr, 0, nullptr, 0);
   }
-  static int open_current(File f) { return ::unzOpenCurrentFile(f); }
+  static void record(const Info& i, EntryResult* e) {
+    e->dosDate = i.dosDate;
+    e->uncompressedSize = i.uncompressed_size;
+    e->method = i.compression_method;
+  }
+  static int openCurrent(File f) { return ::unzOpenCurrentFile(f); }
   static int read(File f, void* b, unsigned n) { return ::unzReadCurrentFile(f, b, n); }
-  static int close_current(File f) { return ::unzCloseCurrentFile(f); }
+  static int closeCurrent(File f) { return ::unzCloseCurrentFile(f); }
   static int next(File f) { return ::unzGoToNextFile(f); }
   static int close(File f) { return ::unzClose(f); }
 };
 #endif
 
-// read_size 0: list the entries only.
+// readSize 0: list the entries only.
 template <class Api>
-Walk walk(const char* path, unsigned read_size = 8192) {
+Walk WalkWith(const char* path, unsigned readSize = 8192) {
   Walk w;
   typename Api::File f = Api::open(path);
   w.opened = f != nullptr;
   if (f == nullptr) return w;
-  std::vector<char> buf(read_size);
+  std::vector<char> buf(readSize);
   for (int guard = 0; guard < 200000; ++guard) {
     EntryResult e;
     typename Api::Info info;
@@ -125,40 +133,38 @@ Walk walk(const char* path, unsigned read_size = 8192) {
     std::memset(name, 0, sizeof name);
     e.info = Api::info(f, &info, name, sizeof name);
     e.name.assign(name, strnlen(name, sizeof name));
-    e.dos_date = info.dosDate;
-    e.uncompressed_size = info.uncompressed_size;
-    e.method = info.compression_method;
-    e.open = read_size == 0 ? UNZ_OK : Api::open_current(f);
-    if (read_size > 0 && e.open == UNZ_OK) {
+    Api::record(info, &e);
+    e.open = readSize == 0 ? kOk : Api::openCurrent(f);
+    if (readSize > 0 && e.open == kOk) {
       int r;
       do {
-        r = Api::read(f, buf.data(), read_size);
+        r = Api::read(f, buf.data(), readSize);
         e.reads.push_back(r);
         if (r > 0) e.data.append(buf.data(), static_cast<std::size_t>(r));
       } while (r > 0);
-      e.close = Api::close_current(f);
+      e.close = Api::closeCurrent(f);
     }
     e.next = Api::next(f);
     w.entries.push_back(e);
-    if (e.next != UNZ_OK) break;
+    if (e.next != kOk) break;
   }
-  EXPECT_EQ(Api::close(f), UNZ_OK);
+  EXPECT_EQ(Api::close(f), kOk);
   return w;
 }
 
 #ifdef OWNZIP_TEST_WITH_MINIZIP
 // minizip's walk as ownzip should report it, where ownzip reports errors on purpose.
-Walk expected_from_minizip(Walk w) {
+Walk ExpectedFromMinizip(Walk w) {
   for (EntryResult& e : w.entries) {
-    if (e.open != UNZ_OK || e.reads.empty()) continue;
+    if (e.open != kOk || e.reads.empty()) continue;
     if (e.method == 12) {  // bzip2: refused instead of read raw
-      e.open = UNZ_BADZIPFILE;
+      e.open = kBadZipFile;
       e.reads.clear();
       e.data.clear();
       e.close = 0;
-    } else if (e.reads.back() == 0 && e.data.size() < e.uncompressed_size) {
-      e.reads.back() = UNZ_BADZIPFILE;  // data ended short of the recorded size
-      e.close = UNZ_BADZIPFILE;
+    } else if (e.reads.back() == 0 && e.data.size() < e.uncompressedSize) {
+      e.reads.back() = kBadZipFile;  // data ended short of the recorded size
+      e.close = kBadZipFile;
     }
   }
   return w;
@@ -166,16 +172,16 @@ Walk expected_from_minizip(Walk w) {
 #endif
 
 // Walks with ownzip and, natively, checks minizip walks the same way.
-Walk walk_both(const Bytes& bytes, unsigned read_size = 8192) {
+Walk WalkBoth(const Bytes& bytes, unsigned readSize = 8192) {
   TempZip zip(bytes);
-  Walk own = walk<OwnApi>(zip.path(), read_size);
+  Walk own = WalkWith<OwnApi>(zip.path(), readSize);
 #ifdef OWNZIP_TEST_WITH_MINIZIP
-  EXPECT_EQ(own, expected_from_minizip(walk<MiniApi>(zip.path(), read_size)));
+  EXPECT_EQ(own, ExpectedFromMinizip(WalkWith<MiniApi>(zip.path(), readSize)));
 #endif
   return own;
 }
 
-Bytes pattern(std::size_t n, unsigned seed) {
+Bytes Pattern(std::size_t n, unsigned seed) {
   Bytes s(n, '\0');
   std::uint32_t x = seed * 2654435761u + 1;
   for (std::size_t i = 0; i < n; ++i) {
@@ -191,36 +197,36 @@ Bytes pattern(std::size_t n, unsigned seed) {
 
 TEST(OwnzipRead, StoredAndDeflatedEntriesInCentralDirectoryOrder) {
   ZipBuilder z;
-  z.Add("stored.bin", pattern(40000, 1), 0);
-  z.Add("deflated.txt", pattern(100000, 2), 8);
+  z.Add("stored.bin", Pattern(40000, 1), 0);
+  z.Add("deflated.txt", Pattern(100000, 2), 8);
   z.Add("empty.txt", "", 8);
   z.Add("empty-stored", "", 0);
   z.Add("dir/", "", 0);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 5u);
   const char* names[] = {"stored.bin", "deflated.txt", "empty.txt", "empty-stored", "dir/"};
   for (std::size_t i = 0; i < 5; ++i) {
     const EntryResult& e = w.entries[i];
-    EXPECT_EQ(e.info, UNZ_OK);
+    EXPECT_EQ(e.info, kOk);
     EXPECT_EQ(e.name, names[i]);
-    EXPECT_EQ(e.dos_date, kTestStamp);
-    EXPECT_EQ(e.open, UNZ_OK);
+    EXPECT_EQ(e.dosDate, kTestStamp);
+    EXPECT_EQ(e.open, kOk);
     EXPECT_EQ(e.data, z.entries[i].data);
     EXPECT_EQ(e.reads.back(), 0);
-    EXPECT_EQ(e.close, UNZ_OK);
-    EXPECT_EQ(e.next, i + 1 < 5 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
+    EXPECT_EQ(e.close, kOk);
+    EXPECT_EQ(e.next, i + 1 < 5 ? kOk : kEndOfList);
   }
   EXPECT_EQ(w.entries[2].reads, std::vector<int>{0});
 }
 
 TEST(OwnzipRead, ReadSizesDoNotChangeTheData) {
   ZipBuilder z;
-  z.Add("a", pattern(70000, 3), 8);
-  z.Add("b", pattern(33000, 4), 0);
+  z.Add("a", Pattern(70000, 3), 8);
+  z.Add("b", Pattern(33000, 4), 0);
   Bytes bytes = z.Build().bytes;
   for (unsigned size : {1u, 333u, 16384u, 100000u}) {
-    Walk w = walk_both(bytes, size);
+    Walk w = WalkBoth(bytes, size);
     ASSERT_EQ(w.entries.size(), 2u) << size;
     EXPECT_EQ(w.entries[0].data, z.entries[0].data) << size;
     EXPECT_EQ(w.entries[1].data, z.entries[1].data) << size;
@@ -231,7 +237,7 @@ TEST(OwnzipRead, StubInFrontOfTheArchiveIsSkipped) {
   ZipBuilder z;
   z.prefix = Bytes(5000, 'M');
   z.Add("setup.ini", "[setup]\n", 8);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, "[setup]\n");
 }
@@ -242,30 +248,30 @@ TEST(OwnzipRead, NamesLongerThanTheBufferFillItWithoutTerminator) {
   z.Add(Bytes(512, 'b'), "y", 0);
   z.Add(Bytes(700, 'c'), "z", 0);
   TempZip zip(z.Build().bytes);
-  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ownzip::ZipHandle f = ownzip::OpenZip(zip.path());
   ASSERT_NE(f, nullptr);
   char name[513];
   for (int i = 0; i < 3; ++i) {
     std::memset(name, '#', sizeof name);
-    ownzip::unz_file_info info;
-    ASSERT_EQ(ownzip::unzGetCurrentFileInfo(f, &info, name, 512, nullptr, 0, nullptr, 0),
-              UNZ_OK);
+    ownzip::EntryInfo info;
+    ASSERT_EQ(ownzip::GetCurrentEntryInfo(f, &info, name, 512, nullptr, 0, nullptr, 0),
+              kOk);
     if (i == 0) {
       EXPECT_EQ(Bytes(name), Bytes(511, 'a'));
     } else {
       EXPECT_EQ(Bytes(name, 512), Bytes(512, i == 1 ? 'b' : 'c'));
       EXPECT_EQ(name[512], '#');  // nothing written past the buffer
     }
-    ASSERT_EQ(ownzip::unzGoToNextFile(f), i < 2 ? UNZ_OK : UNZ_END_OF_LIST_OF_FILE);
+    ASSERT_EQ(ownzip::GoToNextEntry(f), i < 2 ? kOk : kEndOfList);
   }
-  EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
-  walk_both(z.Build().bytes);
+  EXPECT_EQ(ownzip::CloseZip(f), kOk);
+  WalkBoth(z.Build().bytes);
 }
 
 TEST(OwnzipRead, ManyEntries) {
   ZipBuilder z;
   for (int i = 0; i < 3000; ++i) z.Add("f" + std::to_string(i), std::to_string(i), i % 2 ? 8 : 0);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 3000u);
   EXPECT_EQ(w.entries[2999].name, "f2999");
   EXPECT_EQ(w.entries[2999].data, "2999");
@@ -276,18 +282,18 @@ TEST(OwnzipRead, MoreThan65535Entries) {
   ZipBuilder z;
   for (int i = 0; i < 65600; ++i) z.Add(std::to_string(i), "", 0);
   z.zip64End = true;  // the classic end record then says 0xffff
-  Walk w = walk_both(z.Build().bytes, 0);
+  Walk w = WalkBoth(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
   EXPECT_EQ(w.entries.back().name, "65599");
-  EXPECT_EQ(w.entries.back().next, UNZ_END_OF_LIST_OF_FILE);
+  EXPECT_EQ(w.entries.back().next, kEndOfList);
 
   // Writers without zip64 may store 0xffff for any larger count: the walk then
   // goes on until a record fails.
   z.zip64End = false;
   z.endCount = 0xffff;
-  w = walk_both(z.Build().bytes, 0);
+  w = WalkBoth(z.Build().bytes, 0);
   ASSERT_EQ(w.entries.size(), 65600u);
-  EXPECT_EQ(w.entries.back().next, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries.back().next, kBadZipFile);
 }
 
 // ---------------------------------------------------------------------------
@@ -295,24 +301,24 @@ TEST(OwnzipRead, MoreThan65535Entries) {
 
 TEST(OwnzipDamage, ArchivesThatDoNotOpen) {
   ZipBuilder z;
-  z.Add("a.txt", pattern(3000, 5), 8);
+  z.Add("a.txt", Pattern(3000, 5), 8);
   Bytes good = z.Build().bytes;
-  EXPECT_FALSE(walk_both(good.substr(0, good.size() / 2)).opened);  // truncated
-  EXPECT_FALSE(walk_both("this is not a zip archive at all\n").opened);
-  EXPECT_FALSE(walk_both("").opened);
-  EXPECT_EQ(ownzip::unzOpen("/nonexistent/dir/file.zip"), nullptr);
-  EXPECT_EQ(ownzip::unzOpen(nullptr), nullptr);
+  EXPECT_FALSE(WalkBoth(good.substr(0, good.size() / 2)).opened);  // truncated
+  EXPECT_FALSE(WalkBoth("this is not a zip archive at all\n").opened);
+  EXPECT_FALSE(WalkBoth("").opened);
+  EXPECT_EQ(ownzip::OpenZip("/nonexistent/dir/file.zip"), nullptr);
+  EXPECT_EQ(ownzip::OpenZip(nullptr), nullptr);
 
   ZipBuilder empty;
-  EXPECT_FALSE(walk_both(empty.Build().bytes).opened);  // end record alone, at offset 0
+  EXPECT_FALSE(WalkBoth(empty.Build().bytes).opened);  // end record alone, at offset 0
   // Behind a stub the same empty archive opens, with no readable entry.
   empty.prefix = "stub";
-  Walk w = walk_both(empty.Build().bytes);
+  Walk w = WalkBoth(empty.Build().bytes);
   ASSERT_TRUE(w.opened);
   ASSERT_EQ(w.entries.size(), 1u);
-  EXPECT_EQ(w.entries[0].info, UNZ_BADZIPFILE);
-  EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
-  EXPECT_EQ(w.entries[0].next, UNZ_END_OF_LIST_OF_FILE);
+  EXPECT_EQ(w.entries[0].info, kBadZipFile);
+  EXPECT_EQ(w.entries[0].open, kParamError);
+  EXPECT_EQ(w.entries[0].next, kEndOfList);
 }
 
 TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
@@ -323,51 +329,51 @@ TEST(OwnzipDamage, DamagedLocalHeaderFailsOnlyThatEntry) {
   const BuiltZip built = z.Build();
   Bytes bytes = built.bytes;
   bytes[built.localHeaderOffsets[1] + 1] = 'X';  // signature
-  Walk w = walk_both(bytes);
+  Walk w = WalkBoth(bytes);
   ASSERT_EQ(w.entries.size(), 3u);
   EXPECT_EQ(w.entries[0].data, "1111");
-  EXPECT_EQ(w.entries[1].info, UNZ_OK);
-  EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[1].info, kOk);
+  EXPECT_EQ(w.entries[1].open, kBadZipFile);
   EXPECT_EQ(w.entries[2].data, "3333");
 
   bytes = built.bytes;
   bytes[built.localHeaderOffsets[1] + 8] = 0;  // method no longer matches the directory
-  EXPECT_EQ(walk_both(bytes).entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(WalkBoth(bytes).entries[1].open, kBadZipFile);
 }
 
 TEST(OwnzipDamage, ChecksumMismatchIsReportedOnceTheEntryIsReadToItsEnd) {
   ZipBuilder z;
-  ZipEntrySpec& e = z.Add("bad", pattern(20000, 6), 8);
+  ZipEntrySpec& e = z.Add("bad", Pattern(20000, 6), 8);
   e.crc = 0x12345678;
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   EXPECT_EQ(w.entries[0].data, e.data);
-  EXPECT_EQ(w.entries[0].close, UNZ_CRCERROR);
+  EXPECT_EQ(w.entries[0].close, kCrcError);
 
   // Closing early is not an error: nothing was claimed about the part not read.
   TempZip zip(z.Build().bytes);
-  ownzip::unzFile f = ownzip::unzOpen(zip.path());
-  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
+  ownzip::ZipHandle f = ownzip::OpenZip(zip.path());
+  ASSERT_EQ(ownzip::OpenCurrentEntry(f), kOk);
   char buf[100];
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), 100);
-  EXPECT_EQ(ownzip::unzCloseCurrentFile(f), UNZ_OK);
-  ownzip::unzClose(f);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, sizeof buf), 100);
+  EXPECT_EQ(ownzip::CloseCurrentEntry(f), kOk);
+  ownzip::CloseZip(f);
 }
 
 TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
   // Sizes claim far more data than the file holds (sizes live in a descriptor).
   ZipBuilder z;
-  ZipEntrySpec& e = z.Add("cut", pattern(5000, 7), 0);
+  ZipEntrySpec& e = z.Add("cut", Pattern(5000, 7), 0);
   e.flags = 8;
   e.compressedSize = e.uncompressedSize = 1 << 20;
-  Walk w = walk_both(z.Build().bytes);
-  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  Walk w = WalkBoth(z.Build().bytes);
+  EXPECT_EQ(w.entries[0].reads.back(), kErrno);
   EXPECT_TRUE(w.entries[0].data.empty());
 
   // Deflate stream cut short inside the archive.
   ZipBuilder d;
-  ZipEntrySpec& c = d.Add("cut.txt", pattern(50000, 8), 8);
+  ZipEntrySpec& c = d.Add("cut.txt", Pattern(50000, 8), 8);
   c.compressedSize = 100;
-  EXPECT_EQ(walk_both(d.Build().bytes).entries[0].reads.back(), Z_BUF_ERROR);
+  EXPECT_EQ(WalkBoth(d.Build().bytes).entries[0].reads.back(), Z_BUF_ERROR);
 
   // Garbage where the deflate stream should be.
   ZipBuilder g;
@@ -376,13 +382,13 @@ TEST(OwnzipDamage, TruncatedOrCorruptDataGivesANegativeRead) {
   Bytes bytes = built.bytes;
   bytes[built.localHeaderOffsets[0] + 8] = 8;  // claim deflate in both headers
   bytes[bytes.size() - 22 - 46 - 7 + 10] = 8;
-  EXPECT_EQ(walk_both(bytes).entries[0].reads.back(), Z_DATA_ERROR);
+  EXPECT_EQ(WalkBoth(bytes).entries[0].reads.back(), Z_DATA_ERROR);
 }
 
 TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   // Compressed data spans several 16 KiB input chunks; which read call reports the
   // damage, and what it delivered before, must match for every read size.
-  Bytes big = pattern(200000, 9);
+  Bytes big = Pattern(200000, 9);
   ZipBuilder z;
   z.Add("big.bin", big, 8);
   z.Add("after", "tail", 0);
@@ -394,11 +400,11 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   Bytes corrupt = good;
   for (std::size_t i = 0; i < 64; ++i) corrupt[data + 20000 + i] ^= 0x5a;
   for (unsigned size : {8192u, 1000u}) {
-    Walk w = walk_both(corrupt, size);
+    Walk w = WalkBoth(corrupt, size);
     ASSERT_EQ(w.entries.size(), 2u);
     // This damage decodes to a stream that ends early, so minizip reports success.
-    EXPECT_EQ(w.entries[0].reads.back(), UNZ_BADZIPFILE) << size;
-    EXPECT_EQ(w.entries[0].close, UNZ_BADZIPFILE) << size;
+    EXPECT_EQ(w.entries[0].reads.back(), kBadZipFile) << size;
+    EXPECT_EQ(w.entries[0].close, kBadZipFile) << size;
     EXPECT_EQ(w.entries[1].data, "tail");
   }
 
@@ -407,7 +413,7 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   ZipEntrySpec& e = cut.Add("big.bin", big, 8);
   e.compressedSize = 40000;
   for (unsigned size : {8192u, 1000u}) {
-    Walk w = walk_both(cut.Build().bytes, size);
+    Walk w = WalkBoth(cut.Build().bytes, size);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].reads.back(), Z_BUF_ERROR) << size;
     EXPECT_GT(w.entries[0].data.size(), 0u);
@@ -421,10 +427,10 @@ TEST(OwnzipDamage, DamageBeyondTheFirstInputChunk) {
   s.flags = 8;
   s.crc = Crc32Of(big);
   s.compressedSize = s.uncompressedSize = static_cast<std::uint32_t>(big.size());
-  Walk w = walk_both(stored.Build().bytes, 8192);
+  Walk w = WalkBoth(stored.Build().bytes, 8192);
   ASSERT_EQ(w.entries.size(), 1u);
   EXPECT_EQ(w.entries[0].data, big.substr(0, 16384));
-  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  EXPECT_EQ(w.entries[0].reads.back(), kErrno);
 }
 
 TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
@@ -434,18 +440,18 @@ TEST(OwnzipDamage, CentralRecordCutOffByEndOfFileReadsLikeMinizip) {
   ZipBuilder z;
   z.Add("a", "abc", 0);
   Bytes bytes = z.Build().bytes;
-  const std::size_t end_record = bytes.size() - 22;
-  bytes[end_record - 46 - 1 + 32] = 22;                 // first record's comment length
-  bytes[end_record + 8] = bytes[end_record + 10] = 2;  // two entries
+  const std::size_t endRecord = bytes.size() - 22;
+  bytes[endRecord - 46 - 1 + 32] = 22;                 // first record's comment length
+  bytes[endRecord + 8] = bytes[endRecord + 10] = 2;  // two entries
   Bytes second;
   AppendLittleEndian(second, {{0x02014b50, 4}, {0x00140014, 4}, {0, 4}, {0x1234, 2}});
-  Walk w = walk_both(bytes + second);
+  Walk w = WalkBoth(bytes + second);
   ASSERT_EQ(w.entries.size(), 2u);
   EXPECT_EQ(w.entries[0].data, "abc");
-  EXPECT_EQ(w.entries[1].info, UNZ_OK);
+  EXPECT_EQ(w.entries[1].info, kOk);
   EXPECT_EQ(w.entries[1].name, "");
-  EXPECT_EQ(w.entries[1].dos_date, 0x12121234ul);
-  EXPECT_EQ(w.entries[1].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[1].dosDate, 0x12121234ul);
+  EXPECT_EQ(w.entries[1].open, kBadZipFile);
 }
 
 TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
@@ -453,16 +459,16 @@ TEST(OwnzipDamage, OffsetsBeyondWhatTheSystemSeeksToFailLikeMinizip) {
   z.Add("a", "data", 0);
   z.zip64End = true;
   z.zip64Skew = 0xffffffffffffff00ull;  // directory "at" 2^64 - 256: a negative offset
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_TRUE(w.opened);
-  EXPECT_EQ(w.entries[0].info, UNZ_ERRNO);
-  EXPECT_EQ(w.entries[0].open, UNZ_PARAMERROR);
+  EXPECT_EQ(w.entries[0].info, kErrno);
+  EXPECT_EQ(w.entries[0].open, kParamError);
   // Far past the end, but within or beyond what the file system allows.
   for (std::uint64_t skew : {10ull << 40, 1ull << 62}) {
     z.zip64Skew = skew;
-    w = walk_both(z.Build().bytes);
+    w = WalkBoth(z.Build().bytes);
     ASSERT_TRUE(w.opened);
-    EXPECT_NE(w.entries[0].info, UNZ_OK);
+    EXPECT_NE(w.entries[0].info, kOk);
   }
 }
 
@@ -473,12 +479,12 @@ TEST(OwnzipDamage, Zip64SizeMarkersAreNotResolved) {
   ZipEntrySpec& e = z.Add("huge.bin", "small", 0);
   e.compressedSize = e.uncompressedSize = 0xffffffff;
   AppendLittleEndian(e.centralExtra, {{1, 2}, {16, 2}, {5ull << 32, 8}, {5ull << 32, 8}});
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 1u);
-  EXPECT_EQ(w.entries[0].info, UNZ_OK);
-  EXPECT_EQ(w.entries[0].uncompressed_size, 0xfffffffful);
-  EXPECT_EQ(w.entries[0].open, UNZ_OK);
-  EXPECT_EQ(w.entries[0].reads.back(), UNZ_ERRNO);
+  EXPECT_EQ(w.entries[0].info, kOk);
+  EXPECT_EQ(w.entries[0].uncompressedSize, 0xfffffffful);
+  EXPECT_EQ(w.entries[0].open, kOk);
+  EXPECT_EQ(w.entries[0].reads.back(), kErrno);
 }
 
 // ---------------------------------------------------------------------------
@@ -489,11 +495,11 @@ TEST(OwnzipSafety, DataEndingBeforeTheRecordedSizeIsAnError) {
     ZipBuilder z;
     ZipEntrySpec& e = z.Add("short", "only this", method);
     e.uncompressedSize = 1000;
-    Walk w = walk_both(z.Build().bytes);
+    Walk w = WalkBoth(z.Build().bytes);
     ASSERT_EQ(w.entries.size(), 1u);
     EXPECT_EQ(w.entries[0].data, "only this") << method;
-    EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, UNZ_BADZIPFILE})) << method;
-    EXPECT_EQ(w.entries[0].close, UNZ_BADZIPFILE) << method;
+    EXPECT_EQ(w.entries[0].reads, (std::vector<int>{9, kBadZipFile})) << method;
+    EXPECT_EQ(w.entries[0].close, kBadZipFile) << method;
   }
 }
 
@@ -501,38 +507,38 @@ TEST(OwnzipSafety, Bzip2EntriesAreRefusedNotHandedOutRaw) {
   ZipBuilder z;
   z.Add("b.bz2", "BZh9 compressed bytes", 12);
   z.Add("next", "ok", 0);
-  Walk w = walk_both(z.Build().bytes);
+  Walk w = WalkBoth(z.Build().bytes);
   ASSERT_EQ(w.entries.size(), 2u);
-  EXPECT_EQ(w.entries[0].open, UNZ_BADZIPFILE);
+  EXPECT_EQ(w.entries[0].open, kBadZipFile);
   EXPECT_EQ(w.entries[1].data, "ok");
 }
 
 TEST(OwnzipApi, CallsOutOfOrderAreRejected) {
-  EXPECT_EQ(ownzip::unzClose(nullptr), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzGoToNextFile(nullptr), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzOpenCurrentFile(nullptr), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzReadCurrentFile(nullptr, nullptr, 1), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzCloseCurrentFile(nullptr), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::CloseZip(nullptr), kParamError);
+  EXPECT_EQ(ownzip::GoToNextEntry(nullptr), kParamError);
+  EXPECT_EQ(ownzip::OpenCurrentEntry(nullptr), kParamError);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(nullptr, nullptr, 1), kParamError);
+  EXPECT_EQ(ownzip::CloseCurrentEntry(nullptr), kParamError);
 
   ZipBuilder z;
   z.Add("a", "abc", 8);
   TempZip zip(z.Build().bytes);
-  ownzip::unzFile f = ownzip::unzOpen(zip.path());
+  ownzip::ZipHandle f = ownzip::OpenZip(zip.path());
   ASSERT_NE(f, nullptr);
   char buf[8];
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), UNZ_PARAMERROR);
-  EXPECT_EQ(ownzip::unzCloseCurrentFile(f), UNZ_PARAMERROR);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, sizeof buf), kParamError);
+  EXPECT_EQ(ownzip::CloseCurrentEntry(f), kParamError);
   // A null info pointer is allowed (minizip would crash on it).
-  EXPECT_EQ(ownzip::unzGetCurrentFileInfo(f, nullptr, buf, sizeof buf, nullptr, 0, nullptr, 0),
-            UNZ_OK);
+  EXPECT_EQ(ownzip::GetCurrentEntryInfo(f, nullptr, buf, sizeof buf, nullptr, 0, nullptr, 0),
+            kOk);
   EXPECT_STREQ(buf, "a");
   // Opening again while open restarts the entry; closing the archive ends it.
-  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, 2), 2);
-  ASSERT_EQ(ownzip::unzOpenCurrentFile(f), UNZ_OK);
-  EXPECT_EQ(ownzip::unzReadCurrentFile(f, buf, sizeof buf), 3);
+  ASSERT_EQ(ownzip::OpenCurrentEntry(f), kOk);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, 2), 2);
+  ASSERT_EQ(ownzip::OpenCurrentEntry(f), kOk);
+  EXPECT_EQ(ownzip::ReadCurrentEntry(f, buf, sizeof buf), 3);
   EXPECT_EQ(std::string(buf, 3), "abc");
-  EXPECT_EQ(ownzip::unzClose(f), UNZ_OK);
+  EXPECT_EQ(ownzip::CloseZip(f), kOk);
 }
 
 }  // namespace

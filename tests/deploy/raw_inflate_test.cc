@@ -14,11 +14,11 @@
 
 namespace {
 
-using ownzip::detail::RawInflate;
+using ownzip::RawInflate;
 using Bytes = std::string;
 
-// What a decoder did with a stream fed in pieces of `in_step` bytes while it is given
-// `out_step` bytes of room per call.
+// What a decoder did with a stream fed in pieces of `inStep` bytes while it is given
+// `outStep` bytes of room per call.
 struct Trace {
   Bytes out;
   std::vector<int> results;  // every call's result, with its output and input counts
@@ -32,24 +32,24 @@ struct Trace {
 constexpr int kMaxCalls = 2000000;
 
 template <typename Step>
-Trace Drive(const Bytes& stream, std::size_t in_step, std::size_t out_step, Step step) {
+Trace Drive(const Bytes& stream, std::size_t inStep, std::size_t outStep, Step step) {
   Trace t;
   std::size_t fed = 0, avail = 0, pos = 0;
-  std::vector<unsigned char> buf(out_step);
+  std::vector<unsigned char> buf(outStep);
   for (int calls = 0; calls < kMaxCalls; ++calls) {
     if (avail == 0 && fed < stream.size()) {
-      avail = std::min(in_step, stream.size() - fed);
+      avail = std::min(inStep, stream.size() - fed);
       fed += avail;
     }
-    std::size_t in_before = avail;
+    std::size_t inBefore = avail;
     std::size_t produced = 0;
     int r = step(reinterpret_cast<const unsigned char*>(stream.data()) + pos, &avail,
-                 buf.data(), out_step, &produced);
-    pos += in_before - avail;
+                 buf.data(), outStep, &produced);
+    pos += inBefore - avail;
     t.out.append(reinterpret_cast<const char*>(buf.data()), produced);
     t.results.push_back(r);
     t.results.push_back(static_cast<int>(produced));
-    t.results.push_back(static_cast<int>(in_before - avail));
+    t.results.push_back(static_cast<int>(inBefore - avail));
     t.last = r;
     if (r != Z_OK) break;
   }
@@ -57,10 +57,10 @@ Trace Drive(const Bytes& stream, std::size_t in_step, std::size_t out_step, Step
   return t;
 }
 
-Trace Zlib(const Bytes& stream, std::size_t in_step, std::size_t out_step) {
+Trace Zlib(const Bytes& stream, std::size_t inStep, std::size_t outStep) {
   z_stream zs{};
   inflateInit2(&zs, -MAX_WBITS);
-  Trace t = Drive(stream, in_step, out_step,
+  Trace t = Drive(stream, inStep, outStep,
                   [&](const unsigned char* in, std::size_t* avail, unsigned char* out,
                       std::size_t room, std::size_t* produced) {
                     zs.next_in = const_cast<unsigned char*>(in);
@@ -76,13 +76,13 @@ Trace Zlib(const Bytes& stream, std::size_t in_step, std::size_t out_step) {
   return t;
 }
 
-Trace Ours(RawInflate& d, const Bytes& stream, std::size_t in_step, std::size_t out_step) {
-  d.Reset();
-  return Drive(stream, in_step, out_step,
+Trace Ours(RawInflate& d, const Bytes& stream, std::size_t inStep, std::size_t outStep) {
+  d.reset();
+  return Drive(stream, inStep, outStep,
                [&](const unsigned char* in, std::size_t* avail, unsigned char* out,
                    std::size_t room, std::size_t* produced) {
                  std::size_t left = room;
-                 int r = d.Inflate(&in, avail, &out, &left);
+                 int r = d.inflate(&in, avail, &out, &left);
                  *produced = room - left;
                  return r;
                });
@@ -115,17 +115,17 @@ Bytes Sample(std::size_t size) {
 class RawInflateTest : public ::testing::Test {
  protected:
   // Ours must match zlib call for call; the stream is expected to be `valid` or not.
-  void ExpectLikeZlib(const Bytes& stream, bool valid, std::size_t in_step = 1 << 20,
-                      std::size_t out_step = 8192) {
-    Trace theirs = Zlib(stream, in_step, out_step);
-    Trace mine = Ours(*decoder_, stream, in_step, out_step);
+  void ExpectLikeZlib(const Bytes& stream, bool valid, std::size_t inStep = 1 << 20,
+                      std::size_t outStep = 8192) {
+    Trace theirs = Zlib(stream, inStep, outStep);
+    Trace mine = Ours(*decoder_, stream, inStep, outStep);
     ASSERT_EQ(theirs.last != Z_DATA_ERROR, valid);
     if (!valid) {
       EXPECT_EQ(mine.last, Z_DATA_ERROR);
       EXPECT_EQ(mine.out, theirs.out);  // what came before the error
       return;
     }
-    EXPECT_TRUE(mine == theirs) << "in " << in_step << " out " << out_step;
+    EXPECT_TRUE(mine == theirs) << "in " << inStep << " out " << outStep;
   }
 
   std::unique_ptr<RawInflate> decoder_ = std::make_unique<RawInflate>();
@@ -234,7 +234,7 @@ TEST_F(RawInflateTest, MatchesReachBackExactlyAsFarAsTheHistoryGoes) {
   const Bytes noise = Noise(32768);
   // `stored` bytes in a stored block, then a literal and a match in a fixed block, and
   // bytes after the end so that the fast loop decodes them.
-  auto with_match = [&](unsigned stored, unsigned distance) {
+  auto withMatch = [&](unsigned stored, unsigned distance) {
     BitWriter w;
     w.Put(1, 1).Put(1, 2);
     FixedLitLen(w, 'x');
@@ -242,12 +242,12 @@ TEST_F(RawInflateTest, MatchesReachBackExactlyAsFarAsTheHistoryGoes) {
     FixedLitLen(w, 256);
     return StoredBlock(noise.substr(0, stored), false) + w.Done() + Bytes(16, '\0');
   };
-  ExpectLikeZlib(with_match(32767, 32768), true);
-  Trace t = Ours(*decoder_, with_match(32767, 32768), 1 << 20, 8192);
+  ExpectLikeZlib(withMatch(32767, 32768), true);
+  Trace t = Ours(*decoder_, withMatch(32767, 32768), 1 << 20, 8192);
   EXPECT_EQ(t.out.substr(32768), noise.substr(0, 258));
-  ExpectLikeZlib(with_match(100, 101), true, 1, 1);
-  ExpectLikeZlib(with_match(100, 102), false);
-  ExpectLikeZlib(with_match(100, 102), false, 1, 1);
+  ExpectLikeZlib(withMatch(100, 101), true, 1, 1);
+  ExpectLikeZlib(withMatch(100, 102), false);
+  ExpectLikeZlib(withMatch(100, 102), false, 1, 1);
 }
 
 // A dynamic block header: the code-length code gives symbols 0-12 four bits and 13-18
@@ -257,11 +257,11 @@ struct Raw {
   unsigned sym, bits, value;
 };
 BitWriter DynamicHeader(unsigned hlit, unsigned hdist, const std::vector<unsigned>& lengths,
-                        const std::vector<Raw>& raw = {}, unsigned cl_bits_of_18 = 5) {
+                        const std::vector<Raw>& raw = {}, unsigned clBitsOf18 = 5) {
   unsigned cl[19];
   for (unsigned s = 0; s < 19; ++s) cl[s] = s < 13 ? 4 : 5;
-  cl[18] = cl_bits_of_18;
-  auto cl_code = [&](unsigned sym) {  // canonical code of `sym` in that set
+  cl[18] = clBitsOf18;
+  auto clCode = [&](unsigned sym) {  // canonical code of `sym` in that set
     unsigned code = 0, prev = 0;
     bool first = true;
     for (unsigned len = 1; len <= 7; ++len) {
@@ -279,8 +279,8 @@ BitWriter DynamicHeader(unsigned hlit, unsigned hdist, const std::vector<unsigne
   BitWriter w;
   w.Put(1, 1).Put(2, 2).Put(hlit - 257, 5).Put(hdist - 1, 5).Put(15, 4);
   for (unsigned i = 0; i < 19; ++i) w.Put(cl[kOrder[i]], 3);
-  for (unsigned len : lengths) w.Code(cl_code(len), cl[len]);
-  for (const Raw& r : raw) w.Code(cl_code(r.sym), cl[r.sym]).Put(r.value, r.bits);
+  for (unsigned len : lengths) w.Code(clCode(len), cl[len]);
+  for (const Raw& r : raw) w.Code(clCode(r.sym), cl[r.sym]).Put(r.value, r.bits);
   return w;
 }
 
@@ -297,19 +297,19 @@ TEST_F(RawInflateTest, RefusesWhatZlibRefuses) {
     v.insert(v.end(), d.begin(), d.end());
     return v;
   };
-  const std::vector<unsigned> ok_lit = TwoSymbols(257, 'A', 256);
+  const std::vector<unsigned> okLit = TwoSymbols(257, 'A', 256);
   // One literal 'A' (code 0), end of block (code 1), with distance set `d`.
   auto block = [&](const std::vector<unsigned>& lits, const std::vector<unsigned>& d) {
     BitWriter w = DynamicHeader(static_cast<unsigned>(lits.size()), static_cast<unsigned>(d.size()),
                                 lit(lits, d));
     return w.Code(0, 1).Code(1, 1).Done();
   };
-  ExpectLikeZlib(block(ok_lit, {1, 1}), true);
-  ExpectLikeZlib(block(ok_lit, {1}), true);     // a lone one-bit distance code
-  ExpectLikeZlib(block(ok_lit, {0}), true);     // no distance codes at all
-  ExpectLikeZlib(block(ok_lit, {2}), false);    // incomplete distance set
-  ExpectLikeZlib(block(ok_lit, {1, 1, 1}), false);  // over-subscribed
-  std::vector<unsigned> three = ok_lit;
+  ExpectLikeZlib(block(okLit, {1, 1}), true);
+  ExpectLikeZlib(block(okLit, {1}), true);     // a lone one-bit distance code
+  ExpectLikeZlib(block(okLit, {0}), true);     // no distance codes at all
+  ExpectLikeZlib(block(okLit, {2}), false);    // incomplete distance set
+  ExpectLikeZlib(block(okLit, {1, 1, 1}), false);  // over-subscribed
+  std::vector<unsigned> three = okLit;
   three['B'] = 1;
   ExpectLikeZlib(block(three, {1, 1}), false);  // over-subscribed literal/length set
   std::vector<unsigned> lone = TwoSymbols(257, 'A', 256);
@@ -356,8 +356,8 @@ TEST_F(RawInflateTest, FailsOnEveryCallAfterAnError) {
   unsigned char out[4];
   unsigned char* o = out;
   std::size_t room = sizeof out;
-  EXPECT_EQ(decoder_->Inflate(&in, &avail, &o, &room), Z_DATA_ERROR);
-  decoder_->Reset();  // and a reset makes it whole again
+  EXPECT_EQ(decoder_->inflate(&in, &avail, &o, &room), Z_DATA_ERROR);
+  decoder_->reset();  // and a reset makes it whole again
   EXPECT_EQ(Ours(*decoder_, DeflateRaw("abc", 6, Z_DEFAULT_STRATEGY), 1, 1).out, "abc");
 }
 

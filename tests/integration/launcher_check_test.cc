@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fake_program.h"
 #include "support/zip_builder.h"
 #include "integration/launcher_harness.h"
 
@@ -205,5 +206,96 @@ TEST(LauncherCheckProgram, EntryTooLongForTheDefaultUserLandsOnlyWhereItFits) {
       << run.output;
   EXPECT_TRUE(run.Has("Vendor\\app.cfg -> " + target + " SKIPPED (path longer than 260"))
       << run.output;
-  EXPECT_TRUE(run.Has("1 entry is skipped when unpacked")) << run.output;
+  EXPECT_TRUE(run.Has("entry \"Vendor/app.cfg\": left out at " + package.WinPath(defaultUser) +
+                      ": path longer than 260"))
+      << run.output;
+}
+
+// Every variant beside the launcher is read in full, whichever one this
+// system picks: what the launcher cannot unpack is warned about by entry.
+TEST(LauncherCheckProgram, ReadsEveryArchiveVariant) {
+  LauncherPackage package;
+  ZipBuilder lzma;
+  lzma.Add("first.txt", "unpacked");
+  lzma.Add("packed.bin", "not really LZMA", 14);
+  lzma.Add("later.txt", "never reached");
+  package.Write("Setup.2k", lzma.Build().bytes);
+  ZipBuilder nested;
+  nested.Add("windows/system32/drv.sys", "driver");
+  nested.Add("windows/bad.txt", "damaged").crc = 1;
+  package.Write("Setup.xp", nested.Build().bytes);
+  package.Write("Setup.s2k", BuildZip({{"Application Data/Vendor/app.cfg", "c"}}).bytes);
+  package.WriteIni("[BEFORE]\nCOPYFROMZIP=1\n");
+  const CheckRun run =
+      RunCheck({package.WinPath("Setup.exe")}, "", {{"SystemRoot", package.WinPath("windows")}});
+  EXPECT_EQ(run.status, 1) << run.output;
+  const std::string xp = package.WinPath("Setup.xp");
+  const std::string k2 = package.WinPath("Setup.2k");
+  EXPECT_TRUE(run.Has(k2 + ": entry \"packed.bin\": compressed with LZMA (method 14); the launcher "
+                      "reads only stored and deflate: unpacking stops at this entry, and the 1 "
+                      "entry after it is not unpacked"))
+      << run.output;
+  EXPECT_TRUE(run.Has("packed.bin -> UNPACKING STOPS HERE")) << run.output;
+  EXPECT_FALSE(run.Has("later.txt ->")) << run.output;
+  EXPECT_TRUE(run.Has(xp + ": entry \"windows/bad.txt\": its data is damaged")) << run.output;
+  EXPECT_TRUE(run.Has(xp + ": every entry lies under windows\\, ")) << run.output;
+  const std::string s2k = package.WinPath("Setup.s2k");
+  EXPECT_TRUE(run.Has(s2k + ": every entry lies under Application Data\\, ")) << run.output;
+  const std::string sxp = package.WinPath("Setup.sxp");
+  EXPECT_TRUE(run.Has(sxp + ": not there (profile archive for Windows XP)")) << run.output;
+  EXPECT_TRUE(run.Has(k2 + ": 3 entries, each read (system archive for every other system, the one "
+                      "this run picks)"))
+      << run.output;
+  EXPECT_TRUE(run.Has("4 warning(s):")) << run.output;
+}
+
+// --system and --language show the run another system would make, through
+// the launcher's own choices; the report says it is not this system's.
+TEST(LauncherCheckProgram, ShowsTheRunOfAnotherSystemAndLanguage) {
+  LauncherPackage package;
+  package.Write("Setup.xp", BuildZip({{"xp.txt", "x"}}).bytes);
+  package.Write("Setup.2k", BuildZip({{"system32/x.sys", "x"}}).bytes);
+  package.Write("Velquist.ini", "own");
+  package.Write("Velquist.0411", "ja");
+  package.WriteIni("[BEFORE]\nCOPYFROMZIP=1\n[PARAMS]\nINILANG=1\nINILANG1=1041\n");
+  const std::string launcher = package.WinPath("Setup.exe");
+  CheckRun run = RunCheck({"--system", "xp", launcher});
+  EXPECT_TRUE(
+      run.Has("what a run would do on Windows xp (ASKED FOR, not what this system would do)"))
+      << run.output;
+  EXPECT_TRUE(run.Has("system archive     " + package.WinPath("Setup.xp") + "\n")) << run.output;
+  EXPECT_TRUE(run.Has("(asked with --system xp)")) << run.output;
+  run = RunCheck({"--system", "2000", launcher});
+  EXPECT_TRUE(run.Has("system archive     " + package.WinPath("Setup.2k") + "\n")) << run.output;
+  EXPECT_EQ(RunCheck({"--system", "xp2", launcher}).status, 2);
+  EXPECT_EQ(RunCheck({"--language", "0x10000", launcher}).status, 2);
+
+  run = RunCheck({"--language", "0x0411", launcher});
+  EXPECT_TRUE(run.Has("language swap: runs: the language asked for is 1041 (0x0411) (INILANG1)"))
+      << run.output;
+  run = RunCheck({"--language", "1031", launcher});
+  EXPECT_TRUE(run.Has("does not run: the language asked for is 1031 (0x0407), which no INILANG"))
+      << run.output;
+
+  // The build is read from the program: the one under test, then fakes.
+  EXPECT_TRUE(run.Has(UnderWine() ? "launcher build     the x86-64 build"
+                                  : "launcher build     not a Windows program"))
+      << run.output;
+  const std::string ini = package.dir().Read("pkg/Setup.ini");
+  package.Write("Fake.ini", ini);
+  package.Write("Fake.2k", BuildZip({{"system32/x.sys", "x"}}).bytes);
+  const std::string fake = package.WinPath("Fake.exe");
+  const EnvChanges root = {{"SystemRoot", package.WinPath("windows")}};
+  run = RunCheck({"--system", "7-x64", fake}, "", root);
+  EXPECT_TRUE(run.Has("launcher build     not there")) << run.output;
+  EXPECT_FALSE(run.Has("SysWOW64")) << run.output;
+  package.Write("Fake.exe", FakeProgram(kMachineI386));
+  run = RunCheck({"--system", "7-x64", fake}, "", root);
+  EXPECT_TRUE(run.Has("launcher build     the i686 (32-bit) build")) << run.output;
+  EXPECT_TRUE(run.Has("land in SysWOW64")) << run.output;
+  EXPECT_FALSE(RunCheck({"--system", "7", fake}, "", root).Has("SysWOW64"));
+  package.Write("Fake.exe", FakeProgram(kMachineAmd64));
+  run = RunCheck({"--system", "7-x64", fake}, "", root);
+  EXPECT_TRUE(run.Has("launcher build     the x86-64 build")) << run.output;
+  EXPECT_FALSE(run.Has("SysWOW64")) << run.output;
 }

@@ -103,7 +103,7 @@ TEST(PlantedLibraries, NoneRunsAndTheRunStillDoesEverything) {
     names.insert(known);
   // Mapped into every process before its first instruction, by the system's
   // own loader; and the C runtime, which only Windows' known-library list
-  // keeps to the system directory (Wine has none; the README says what that
+  // keeps to the system directory (Wine has none; the packager's guide says what that
   // means on XP).
   for (const char* system : {"ntdll", "kernel32", "kernelbase", "msvcrt"}) names.erase(system);
 

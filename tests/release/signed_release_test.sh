@@ -2,7 +2,9 @@
 # A release signed with a throw-away code-signing certificate: every .exe in
 # both zips carries a valid Authenticode signature, and signing added nothing
 # but the signature to the programs that were built. Half a signing setup is
-# refused before anything is built.
+# refused before anything is built. Each zip holds exactly what a packager
+# needs: the launcher named after its sample configuration, the two tools and
+# the guide.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d)
@@ -35,6 +37,10 @@ SIGN_PFX=signer.pfx SIGN_PASSWORD_FILE=password DIST_DIR=dist RELEASE_BUILD_DIR=
 checked=0
 for target in win32 win64; do
   zip=$(ls dist/*-"$target".zip)
+  folder=$(basename "$zip" .zip)
+  listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+  expected="$folder/Setup.exe $folder/Setup.ini $folder/launcher-check.exe $folder/packaging.md $folder/profile-get.exe "
+  [ "$listing" = "$expected" ] || fail "$zip holds: $listing"
   mkdir "unpacked-$target"
   unzip -q "$zip" -d "unpacked-$target"
   for program in "unpacked-$target"/*/*.exe; do
@@ -42,7 +48,9 @@ for target in win32 win64; do
       { cat verify.log; fail "$program: no valid signature"; }
     grep -q "Subject: /CN=Throw-away test signer" verify.log || fail "$program: another signer"
     osslsigncode remove-signature -in "$program" -out unsigned.exe >/dev/null
-    cmp -s unsigned.exe "work/release-$target/$(basename "$program")" ||
+    built=$(basename "$program")
+    [ "$built" != Setup.exe ] || built=launcher.exe
+    cmp -s unsigned.exe "work/release-$target/$built" ||
       fail "$program: signing changed more than the signature"
     rm unsigned.exe
     checked=$((checked + 1))

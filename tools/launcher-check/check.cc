@@ -11,16 +11,19 @@
 #include "core/fixed_names.h"
 #include "core/indexed_keys.h"
 #include "core/path_table.h"
-#include "core/run_report.h"
+#include "run/run_report.h"
 #include "core/settings.h"
-#include "core/setup_command.h"
 #include "core/system_words.h"
+#include "run/setup_command.h"
 #include "deploy/deployment.h"
 #include "deploy/zip_extraction.h"
 #include "deploy/zip_reader.h"
 #include "housekeeping/start_menu.h"
+#include "launcher-check/archive_variants.h"
 #include "launcher-check/ascii_names.h"
 #include "launcher-check/known_keys.h"
+#include "launcher-check/launcher_build.h"
+#include "launcher-check/system_choice.h"
 #include "locale/language_swap.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -128,10 +131,29 @@ bool IsBelowSystem32(const EntryPlan& entry) {
          name[8] == '\\';
 }
 
-// The dry run: every entry's plan is collected, nothing is written.
-EntryResult CollectPlan(void* context, const EntryPlan& plan, const EntrySource&) {
+// A script line that changes HKLM\Software, which the system redirects for
+// a 32-bit program on 64-bit Windows.
+bool IsMachineSoftwareLine(const std::string& line) {
+  const std::string start = "HKLM, \"SOFTWARE";
+  if (line.size() <= start.size() ||
+      !EqualsIgnoringAsciiCase(line.substr(0, start.size()), start))
+    return false;
+  const char next = line[start.size()];
+  return next == '\\' || next == '"';
+}
+
+// The dry run: every entry's plan is collected, nothing is written. A file's
+// data is opened, as the extraction opens it: where it cannot be, the
+// extraction ends there.
+EntryResult CollectPlan(void* context, const EntryPlan& plan, const EntrySource& source) {
   static_cast<std::vector<EntryPlan>*>(context)->push_back(plan);
-  return plan.skip == EntrySkip::kNone ? EntryResult::kDone : EntryResult::kSkipped;
+  if (plan.skip != EntrySkip::kNone) return EntryResult::kSkipped;
+  if (plan.kind == EntryKind::kFile) {
+    if (source.reader->openCurrentFile(source.archive) != kZipOk)
+      return EntryResult::kDataUnreadable;
+    source.reader->closeCurrentFile(source.archive);
+  }
+  return EntryResult::kDone;
 }
 
 // The deployment's extractions, run dry: for each destination its outcome
@@ -178,6 +200,10 @@ class Checker {
   void CheckRegistry();
   void CheckHousekeeping();
   void CheckDiagnostics();
+  void CheckArchiveVariants();
+  // The i686 launcher on a 64-bit system, which redirects it.
+  bool Redirected() const { return build_ == LauncherBuild::kI686 && system_.is64Bit; }
+  const ArchiveScan& ScanOf(const std::string& archivePath);
   void LogStep(const std::string& log);
   std::string SwitchReason(const char* section, const char* key, uint32_t value);
   void CountedEntries(const char* countKey, uint32_t count, const std::vector<const char*>& fields);
@@ -188,6 +214,9 @@ class Checker {
   PathTable paths_;
   LauncherSettings settings_;
   MutexName mutex_;
+  SystemDescription system_;  // this one, or the one asked for
+  LauncherBuild build_ = LauncherBuild::kMissing;
+  std::map<std::string, ArchiveScan> scans_;
   std::string contents_;
   std::vector<ProfileSection> sections_;
   // Section and upper-cased key name for every key line outside the
@@ -197,8 +226,21 @@ class Checker {
 
 int Checker::Run() {
   launcherPath_ = LauncherPathFor(request_.target);
-  r_.Line(std::string("launcher-check ") + LAUNCHER_VERSION_TEXT +
-          ": what a run would do on this system; nothing is changed.");
+  system_ = ThisSystem();
+  if (!request_.system.empty() && !SystemByName(request_.system, &system_)) {
+    r_.Line("unknown system \"" + request_.system + "\"; known: " + SystemNames());
+    return kCheckUnreadable;
+  }
+  std::string asked;
+  if (!request_.system.empty()) asked = "Windows " + request_.system;
+  if (request_.language >= 0)
+    asked += std::string(asked.empty() ? "this system" : "") + " with the language " +
+             Number(static_cast<unsigned long long>(request_.language)) + " (0x" +
+             Hex4(static_cast<unsigned>(request_.language)) + ")";
+  r_.Line(std::string("launcher-check ") + LAUNCHER_VERSION_TEXT + ": what a run would do on " +
+          (asked.empty() ? std::string("this system")
+                         : asked + " (ASKED FOR, not what this system would do)") +
+          "; nothing is changed.");
   if (launcherPath_.empty()) {
     r_.Line("cannot make an absolute path of " + request_.target);
     return kCheckUnreadable;
@@ -227,6 +269,7 @@ int Checker::Run() {
   CheckRegistry();
   CheckHousekeeping();
   CheckDiagnostics();
+  CheckArchiveVariants();
   r_.Heading(r_.Warnings().empty() ? "No warnings."
                                    : Number(r_.Warnings().size()) + " warning(s):");
   for (const std::string& warning : r_.Warnings()) r_.Line("  " + warning);
@@ -234,8 +277,8 @@ int Checker::Run() {
 }
 
 void Checker::CheckPaths() {
-  OsVersion version = {};
-  const bool haveVersion = QueryOsVersion(&version);
+  const OsVersion version = system_.version;
+  const bool haveVersion = system_.known;
   std::memset(&paths_, 0, sizeof(paths_));
   DeriveStartupPathsFrom(launcherPath_.c_str(), haveVersion ? &version : nullptr, &paths_);
   r_.Heading("Paths");
@@ -243,8 +286,13 @@ void Checker::CheckPaths() {
   r_.Line(std::string("  directory          ") + paths_.exeDirectory);
   r_.Line(std::string("  configuration      ") + paths_.iniPath);
   r_.Line("  system             " + DescribeWindowsVersion(haveVersion ? &version : nullptr) +
+          (system_.is64Bit ? ", 64-bit" : ", 32-bit") +
           (paths_.platformKind == kPlatformKindWindowsXp ? ": the .xp/.sxp archives"
-                                                         : ": the .2k/.s2k archives"));
+                                                         : ": the .2k/.s2k archives") +
+          (system_.name.empty() ? "" : " (asked with --system " + system_.name + ")"));
+  uint16_t machine = 0;
+  build_ = DetectLauncherBuild(launcherPath_, &machine);
+  r_.Line("  launcher build     " + DescribeLauncherBuild(build_, machine));
   for (const char* archive : {paths_.systemArchivePath, paths_.profileArchivePath}) {
     r_.Line(std::string(archive == paths_.systemArchivePath ? "  system archive     "
                                                             : "  profile archive    ") +
@@ -564,19 +612,33 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
     return;
   }
   if (!runs.front().outcome.opened) {
+    // Warned about with the archive variants.
     r_.Line(does + "does nothing: " + archivePath + " cannot be read as a zip archive");
-    r_.Warn(std::string(key) + " is 1, but " + archivePath + " cannot be read as a zip archive");
     return;
   }
   const std::vector<EntryPlan>& first = runs.front().entries;
-  r_.Line(does + "runs: unpacks " + archivePath + " (" + Number(first.size()) +
-          (first.size() == 1 ? " entry) into" : " entries) into"));
+  // A run that stops early does not see them all.
+  const ArchiveScan& scan = ScanOf(archivePath);
+  const size_t entries = std::max(first.size(), scan.entries.size());
+  r_.Line(does + "runs: unpacks " + archivePath + " (" + Number(entries) +
+          (entries == 1 ? " entry) into" : " entries) into"));
   std::vector<bool> skipped(first.size(), false);
   for (const DryExtraction& run : runs) {
     r_.Line("      " + run.outcome.destination);
     for (size_t i = 0; i < run.entries.size() && i < skipped.size(); ++i) {
       const EntryPlan& entry = run.entries[i];
-      if (entry.skip != EntrySkip::kNone) skipped[i] = true;
+      // The scan read the same entries in the same order.
+      const EntryData data = i < scan.entries.size() ? scan.entries[i].data : EntryData::kNotRead;
+      if (run.outcome.endedEarly && i + 1 == run.entries.size()) {
+        r_.Line("        " + entry.name + " -> UNPACKING STOPS HERE: its data cannot be read; " +
+                "the entries after it are not unpacked");
+        continue;
+      }
+      if (entry.skip == EntrySkip::kNone && data == EntryData::kDamaged) {
+        r_.Line("        " + entry.name + " -> " + entry.target + " NOT WRITTEN (damaged data)");
+        continue;
+      }
+      if (entry.skip == EntrySkip::kThroughLink) skipped[i] = true;
       if (entry.target.empty()) {
         r_.Line("        SKIPPED " + entry.name + (entry.name.empty() ? "(" : " (") +
                 DescribeEntrySkip(entry.skip) + ")");
@@ -588,14 +650,54 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
                                                      : ""));
     }
   }
-  if (system && std::any_of(first.begin(), first.end(), IsBelowSystem32))
+  if (system && Redirected() && std::any_of(first.begin(), first.end(), IsBelowSystem32))
     r_.Line("    note: entries below system32\\: on 64-bit Windows the 32-bit launcher's writes "
             "there land in SysWOW64; for 64-bit drivers or DLLs ship the x86-64 launcher");
+  // The archive's own faults are warned about once, with the archive
+  // variants; only a link met here depends on this run.
   const size_t refused = static_cast<size_t>(std::count(skipped.begin(), skipped.end(), true));
   if (refused != 0)
     r_.Warn(std::string(archivePath) + ": " + Number(refused) + " entr" +
-            (refused == 1 ? "y is" : "ies are") + " skipped when unpacked" +
-            (runs.size() > 1 ? " (at one destination or more)" : ""));
+            (refused == 1 ? "y is" : "ies are") + " skipped when unpacked: a folder on " +
+            (refused == 1 ? "its" : "their") + " way is a link");
+}
+
+const ArchiveScan& Checker::ScanOf(const std::string& archivePath) {
+  auto found = scans_.find(archivePath);
+  if (found == scans_.end())
+    found = scans_.emplace(archivePath, ScanArchive(DefaultZipReader(), archivePath)).first;
+  return found->second;
+}
+
+// Every variant beside the launcher, present or not, read whole whichever
+// one this run picks.
+void Checker::CheckArchiveVariants() {
+  r_.Heading("Archive variants beside the launcher");
+  const DeploymentEnvironment env = ReadDeploymentEnvironment();
+  for (const ArchiveVariant& variant : ArchiveVariantsOf(launcherPath_.c_str())) {
+    const bool system = variant.kind == DeploymentKind::kSystem;
+    const std::string what = std::string(system ? "system" : "profile") + " archive for " +
+                             (variant.forXp ? "Windows XP" : "every other system");
+    const bool picked =
+        variant.path == (system ? paths_.systemArchivePath : paths_.profileArchivePath);
+    const std::string mark = picked ? ", the one this run picks" : "";
+    if (variant.path.empty() || !IsFile(variant.path)) {
+      r_.Line("  " + (variant.path.empty() ? std::string("(no path)") : variant.path) +
+              ": not there (" + what + mark + ")");
+      continue;
+    }
+    const ArchiveScan& scan = ScanOf(variant.path);
+    if (!scan.opened) {
+      r_.Line("  " + variant.path + ": not a zip archive (" + what + mark + ")");
+      r_.Warn(variant.path + " cannot be read as a zip archive");
+      continue;
+    }
+    r_.Line("  " + variant.path + ": " + Number(scan.entries.size()) + " entries, each read (" +
+            what + mark + ")");
+    const std::vector<std::string> destinations = VariantDestinations(variant, env);
+    for (const std::string& warning : ArchiveWarnings(variant, scan, destinations))
+      r_.Warn(warning);
+  }
 }
 
 void Checker::CheckSingleInstance() {
@@ -622,8 +724,11 @@ void Checker::CheckLanguageSwap() {
 }
 
 void Checker::LanguageSwapStep(uint32_t count) {
+  const bool asked = request_.language >= 0;
+  const uint16_t language =
+      asked ? static_cast<uint16_t>(request_.language) : GetSystemDefaultLanguage();
   const LanguageSwapPlan plan =
-      PlanLanguageSwap(GetSystemDefaultLanguage(), paths_.exeDirectory, paths_.iniPath, count,
+      PlanLanguageSwap(language, paths_.exeDirectory, paths_.iniPath, count,
                        settings_.names.setupConfigNames);
   std::string listed;
   for (size_t i = 0; i < plan.entries.size() && i < 20; ++i)
@@ -631,8 +736,9 @@ void Checker::LanguageSwapStep(uint32_t count) {
         " " + Number(plan.entries[i].language) + " (0x" + Hex4(plan.entries[i].language) + ")";
   const std::string entries =
       "    INILANG entries:" + listed + (plan.entries.size() > 20 ? " ..." : "");
-  const std::string system = "the system language is " + Number(plan.systemLanguage) + " (0x" +
-                             Hex4(plan.systemLanguage) + ")";
+  const std::string system =
+      std::string(asked ? "the language asked for is " : "the system language is ") +
+      Number(plan.systemLanguage) + " (0x" + Hex4(plan.systemLanguage) + ")";
   const std::string match = " (INILANG" + Number(plan.matchedIndex) + ")";
   if (plan.undoInterrupted) {
     r_.Line(std::string("- language swap: an interrupted swap will be undone first: ") +
@@ -650,7 +756,8 @@ void Checker::LanguageSwapStep(uint32_t count) {
   } else if (plan.block != SwapBlock::kNone) {
     const std::string reason = DescribeSwapBlock(plan);
     r_.Line("- language swap: does not run: " + system + match + ", but " + reason);
-    r_.Warn("language swap: INILANG" + Number(plan.matchedIndex) + " matches this system, but " +
+    r_.Warn("language swap: INILANG" + Number(plan.matchedIndex) +
+            (asked ? " matches the language asked for, but " : " matches this system, but ") +
             reason);
   } else {
     r_.Line("- language swap: runs: " + system + match + ": " + plan.configPath + " waits as " +
@@ -784,11 +891,17 @@ void Checker::RegistryStep(const RegistryScriptPlan& plan, bool listed) {
           " (CR LF line ends; the folder is made afresh, writable by administrators and the "
           "system only, and removed afterwards):");
   const RegistryScript& script = plan.script;
+  bool machineSoftware = false;
   for (size_t start = 0; start < script.text.size();) {
     const size_t end = std::min(script.text.find('\n', start), script.text.size());
-    r_.Line("    | " + script.text.substr(start, end - start));
+    const std::string line = script.text.substr(start, end - start);
+    r_.Line("    | " + line);
+    machineSoftware = machineSoftware || IsMachineSoftwareLine(line);
     start = end + 1;
   }
+  if (machineSoftware && Redirected())
+    r_.Line("    note: on 64-bit Windows the 32-bit launcher's changes under HKLM\\Software land "
+            "under HKLM\\Software\\Wow6432Node; for the 64-bit view ship the x86-64 launcher");
   for (const LeftOutEntry& entry : script.leftOut)
     r_.Warn(entry.entry + " is left out of the script: " + entry.reason);
   for (const WholeKeyDeletion& deletion : script.wholeKeyDeletions)

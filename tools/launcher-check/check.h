@@ -15,6 +15,11 @@ enum : int {
 struct CheckRequest {
   std::string target;  // the launcher's path, or its configuration file's
   std::string tail;    // command-line tail the setup command is shown with
+  // The system and language the run is shown for: a --system name
+  // (system_choice.h), empty for this system; a language identifier, or -1
+  // for this system's.
+  std::string system;
+  long language = -1;
 };
 
 // Writes the report to `out` and returns one of the statuses above.

@@ -11,38 +11,38 @@
 #include "deploy/ownzip/ownzip.h"
 
 namespace ownzip {
-namespace detail {
 
 namespace {
 
 constexpr std::uint64_t kMaxCommentSearch = 0xffff;
 constexpr std::size_t kSearchStep = 1024;
 constexpr std::size_t kCentralHeaderSize = 46;
-constexpr std::uint32_t kCentralHeaderSig = 0x02014b50;
-constexpr std::uint32_t kZip64EndSig = 0x06064b50;
+constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50;
+constexpr std::uint32_t kZip64EndSignature = 0x06064b50;
 
-const unsigned char kEndSig[4] = {0x50, 0x4b, 0x05, 0x06};
-const unsigned char kZip64LocatorSig[4] = {0x50, 0x4b, 0x06, 0x07};
+const unsigned char kEndSignature[4] = {0x50, 0x4b, 0x05, 0x06};
+const unsigned char kZip64LocatorSignature[4] = {0x50, 0x4b, 0x06, 0x07};
 
-// Offset of the last occurrence of `sig` starting within the final 64 KiB - 1 bytes
-// of the file, scanning back in overlapping windows. 0 means none: a record at the
-// very start of the file is never taken (so an archive of nothing but an empty end
+// Offset of the last occurrence of `signature` starting within the final 64 KiB - 1
+// bytes of the file, scanning back in overlapping windows. 0 means none: a record at
+// the very start of the file is never taken (so an archive of nothing but an empty end
 // record does not open).
-std::uint64_t find_tail_signature(ZipFile& f, const unsigned char* sig) {
+std::uint64_t FindTailSignature(ZipFile& file, const unsigned char* signature) {
   std::uint64_t size = 0;
-  if (!f.seek_end_and_tell(&size)) return 0;
-  std::uint64_t max_back = kMaxCommentSearch < size ? kMaxCommentSearch : size;
-  unsigned char buf[kSearchStep + 4];
+  if (!file.seekEndAndTell(&size)) return 0;
+  std::uint64_t maxBack = kMaxCommentSearch < size ? kMaxCommentSearch : size;
+  unsigned char buffer[kSearchStep + 4];
   std::uint64_t back = 4;
-  while (back < max_back) {
-    back = back + kSearchStep > max_back ? max_back : back + kSearchStep;
-    std::uint64_t pos = size - back;
-    std::size_t n = sizeof buf < size - pos ? sizeof buf : static_cast<std::size_t>(size - pos);
-    if (!f.seek(pos) || f.read(buf, n) != n) break;
+  while (back < maxBack) {
+    back = back + kSearchStep > maxBack ? maxBack : back + kSearchStep;
+    std::uint64_t position = size - back;
+    std::size_t n = sizeof buffer < size - position ? sizeof buffer
+                                                    : static_cast<std::size_t>(size - position);
+    if (!file.seek(position) || file.read(buffer, n) != n) break;
     for (std::size_t i = n - 3; i-- > 0;) {
-      if (buf[i] == sig[0] && buf[i + 1] == sig[1] && buf[i + 2] == sig[2] &&
-          buf[i + 3] == sig[3]) {
-        return pos + i;
+      if (buffer[i] == signature[0] && buffer[i + 1] == signature[1] &&
+          buffer[i + 2] == signature[2] && buffer[i + 3] == signature[3]) {
+        return position + i;
       }
     }
   }
@@ -50,68 +50,75 @@ std::uint64_t find_tail_signature(ZipFile& f, const unsigned char* sig) {
 }
 
 // Offset of the zip64 end record named by a zip64 locator, or 0.
-std::uint64_t find_zip64_end(ZipFile& f) {
-  std::uint64_t locator = find_tail_signature(f, kZip64LocatorSig);
-  if (locator == 0 || !f.seek(locator)) return 0;
+std::uint64_t FindZip64End(ZipFile& file) {
+  std::uint64_t locator = FindTailSignature(file, kZip64LocatorSignature);
+  if (locator == 0 || !file.seek(locator)) return 0;
   unsigned char raw[20];
-  FieldBlock b = f.read_block(raw, sizeof raw);
-  std::uint64_t sig, disk, record, disks;
-  if (!b.get(0, 4, &sig) || !b.get(4, 4, &disk) || disk != 0) return 0;
-  if (!b.get(8, 8, &record) || !b.get(16, 4, &disks) || disks != 1) return 0;
-  if (!f.seek(record) || !f.read_field(4, &sig) || sig != kZip64EndSig) return 0;
+  FieldBlock block = file.readBlock(raw, sizeof raw);
+  std::uint64_t signature, disk, record, disks;
+  if (!FieldAt(block, 0, 4, &signature) || !FieldAt(block, 4, 4, &disk) || disk != 0) {
+    return 0;
+  }
+  if (!FieldAt(block, 8, 8, &record) || !FieldAt(block, 16, 4, &disks) || disks != 1) {
+    return 0;
+  }
+  if (!file.seek(record) || !file.readField(4, &signature) ||
+      signature != kZip64EndSignature) {
+    return 0;
+  }
   return record;
 }
 
 // A name or comment is stored terminated when it fits its buffer, else as exactly
 // `size` bytes. Returns how many bytes to read, after placing the terminator.
-unsigned long text_bytes(char* dst, unsigned long size, unsigned long length) {
+unsigned long TextBytes(char* destination, unsigned long size, unsigned long length) {
   if (length < size) {
-    dst[length] = '\0';
+    destination[length] = '\0';
     return length;
   }
   return size;
 }
 
-bool read_text(ZipFile& f, char* dst, unsigned long size, unsigned long length,
-               unsigned long n) {
-  return length == 0 || size == 0 || f.read(dst, n) == n;
+bool ReadText(ZipFile& file, char* destination, unsigned long size, unsigned long length,
+              unsigned long n) {
+  return length == 0 || size == 0 || file.read(destination, n) == n;
 }
 
 // Extra-field blocks are walked only to find where the stream ends up: zip64 sizes
 // are not taken from them (minizip 1.1 on LP64 systems never matches its zip64
 // markers either), but a comment is read from wherever the walk stopped.
-int walk_extra_blocks(ZipFile& f, unsigned long extra_length) {
-  int err = UNZ_OK;
-  std::uint64_t acc = 0;
-  while (acc < extra_length) {
+int WalkExtraBlocks(ZipFile& file, unsigned long extraLength) {
+  int err = kOk;
+  std::uint64_t walked = 0;
+  while (walked < extraLength) {
     std::uint64_t id = 0, size = 0;
-    if (!f.read_field(2, &id)) err = UNZ_ERRNO;
-    if (!f.read_field(2, &size)) err = UNZ_ERRNO;
-    if (id != 0x0001 && !f.skip(static_cast<long>(size))) err = UNZ_ERRNO;
-    acc += 4 + size;
+    if (!file.readField(2, &id)) err = kErrno;
+    if (!file.readField(2, &size)) err = kErrno;
+    if (id != 0x0001 && !file.skip(static_cast<long>(size))) err = kErrno;
+    walked += 4 + size;
   }
   return err;
 }
 
 }  // namespace
 
-Archive::~Archive() { free_entry_stream(*this); }
+Archive::~Archive() { FreeEntryStream(*this); }
 
-ZipFile& Archive::data_stream() {
-  if (data_file.is_open()) return data_file;
-  if (!path.empty() && data_file.open(path.c_str())) {
-    path.clear();
-    return data_file;
+ZipFile& DataStream(Archive& archive) {
+  if (archive.dataFile.isOpen()) return archive.dataFile;
+  if (!archive.path.empty() && archive.dataFile.open(archive.path.c_str())) {
+    archive.path.clear();
+    return archive.dataFile;
   }
-  path.clear();
-  return file;
+  archive.path.clear();
+  return archive.file;
 }
 
-Archive* open_archive(const char* path) {
+Archive* OpenArchive(const char* path) {
   Archive* a = new (std::nothrow) Archive;
   if (a == nullptr) return nullptr;
-  ZipFile& f = a->file;
-  if (!f.open(path)) {
+  ZipFile& file = a->file;
+  if (!file.open(path)) {
     delete a;
     return nullptr;
   }
@@ -120,163 +127,162 @@ Archive* open_archive(const char* path) {
   } catch (...) {
     // Without the path the data is read through the directory stream: only slower.
   }
-  int err = UNZ_OK;
+  int err = kOk;
   bool ok = true;
-  std::uint64_t central_pos = find_zip64_end(f);
-  if (central_pos != 0) {
-    if (!f.seek(central_pos)) err = UNZ_ERRNO;
+  std::uint64_t centralPos = FindZip64End(file);
+  if (centralPos != 0) {
+    if (!file.seek(centralPos)) err = kErrno;
     unsigned char raw[56];
-    FieldBlock b = f.read_block(raw, sizeof raw);
-    std::uint64_t disk = b.get(16, 4, &ok);
-    std::uint64_t disk_with_cd = b.get(20, 4, &ok);
-    a->number_entry = b.get(24, 8, &ok);
-    std::uint64_t number_entry_cd = b.get(32, 8, &ok);
-    a->size_central_dir = b.get(40, 8, &ok);
-    a->offset_central_dir = b.get(48, 8, &ok);
-    b.get(0, 4, &ok);  // signature, record size, versions
-    b.get(4, 8, &ok);
-    b.get(12, 2, &ok);
-    b.get(14, 2, &ok);
-    if (number_entry_cd != a->number_entry || disk_with_cd != 0 || disk != 0) {
-      err = UNZ_BADZIPFILE;
+    FieldBlock block = file.readBlock(raw, sizeof raw);
+    std::uint64_t disk = FieldAt(block, 16, 4, &ok);
+    std::uint64_t diskWithCentralDir = FieldAt(block, 20, 4, &ok);
+    a->entryCount = FieldAt(block, 24, 8, &ok);
+    std::uint64_t entryCountOnDisk = FieldAt(block, 32, 8, &ok);
+    a->centralDirSize = FieldAt(block, 40, 8, &ok);
+    a->centralDirOffset = FieldAt(block, 48, 8, &ok);
+    FieldAt(block, 0, 4, &ok);  // signature, record size, versions
+    FieldAt(block, 4, 8, &ok);
+    FieldAt(block, 12, 2, &ok);
+    FieldAt(block, 14, 2, &ok);
+    if (entryCountOnDisk != a->entryCount || diskWithCentralDir != 0 || disk != 0) {
+      err = kBadZipFile;
     }
   } else {
-    central_pos = find_tail_signature(f, kEndSig);
-    if (central_pos == 0) err = UNZ_ERRNO;
-    if (!f.seek(central_pos)) err = UNZ_ERRNO;
+    centralPos = FindTailSignature(file, kEndSignature);
+    if (centralPos == 0) err = kErrno;
+    if (!file.seek(centralPos)) err = kErrno;
     unsigned char raw[22];
-    FieldBlock b = f.read_block(raw, sizeof raw);
-    std::uint64_t disk = b.get(4, 2, &ok);
-    std::uint64_t disk_with_cd = b.get(6, 2, &ok);
-    a->number_entry = b.get(8, 2, &ok);
-    std::uint64_t number_entry_cd = b.get(10, 2, &ok);
-    a->size_central_dir = b.get(12, 4, &ok);
-    a->offset_central_dir = b.get(16, 4, &ok);
-    b.get(0, 4, &ok);
-    b.get(20, 2, &ok);  // archive comment length
-    if (number_entry_cd != a->number_entry || disk_with_cd != 0 || disk != 0) {
-      err = UNZ_BADZIPFILE;
+    FieldBlock block = file.readBlock(raw, sizeof raw);
+    std::uint64_t disk = FieldAt(block, 4, 2, &ok);
+    std::uint64_t diskWithCentralDir = FieldAt(block, 6, 2, &ok);
+    a->entryCount = FieldAt(block, 8, 2, &ok);
+    std::uint64_t entryCountOnDisk = FieldAt(block, 10, 2, &ok);
+    a->centralDirSize = FieldAt(block, 12, 4, &ok);
+    a->centralDirOffset = FieldAt(block, 16, 4, &ok);
+    FieldAt(block, 0, 4, &ok);
+    FieldAt(block, 20, 2, &ok);  // archive comment length
+    if (entryCountOnDisk != a->entryCount || diskWithCentralDir != 0 || disk != 0) {
+      err = kBadZipFile;
     }
   }
-  if (!ok) err = UNZ_ERRNO;
+  if (!ok) err = kErrno;
   // Sums wrap modulo 2^64 as they do in minizip; the result only picks file offsets,
   // each of which is still checked by the seek and read that use it.
-  std::uint64_t cd_end = a->offset_central_dir + a->size_central_dir;
-  if (err == UNZ_OK && central_pos < cd_end) err = UNZ_BADZIPFILE;
-  if (err != UNZ_OK) {
+  std::uint64_t centralDirEnd = a->centralDirOffset + a->centralDirSize;
+  if (err == kOk && centralPos < centralDirEnd) err = kBadZipFile;
+  if (err != kOk) {
     delete a;
     return nullptr;
   }
-  a->byte_before = central_pos - cd_end;
-  go_to_first_entry(*a);
+  a->bytesBefore = centralPos - centralDirEnd;
+  GoToFirstRecord(*a);
   return a;
 }
 
-int read_central_entry(Archive& a, CentralEntry* entry, const EntryBuffers& out) {
-  ZipFile& f = a.file;
-  int err = UNZ_OK;
-  if (!f.seek(a.pos_in_central_dir + a.byte_before)) err = UNZ_ERRNO;
+int ReadCentralEntry(Archive& archive, CentralEntry* entry, const EntryBuffers& out) {
+  ZipFile& file = archive.file;
+  int err = kOk;
+  if (!file.seek(archive.recordOffset + archive.bytesBefore)) err = kErrno;
 
   unsigned char raw[kCentralHeaderSize];
-  FieldBlock b = f.read_block(raw, sizeof raw);
-  std::uint64_t sig = 0;
-  if (err == UNZ_OK) {
-    if (!b.get(0, 4, &sig)) {
-      err = UNZ_ERRNO;
-    } else if (sig != kCentralHeaderSig) {
-      err = UNZ_BADZIPFILE;
+  FieldBlock block = file.readBlock(raw, sizeof raw);
+  std::uint64_t signature = 0;
+  if (err == kOk) {
+    if (!FieldAt(block, 0, 4, &signature)) {
+      err = kErrno;
+    } else if (signature != kCentralHeaderSignature) {
+      err = kBadZipFile;
     }
   }
   bool ok = true;
   CentralEntry e;
-  e.version = static_cast<unsigned long>(b.get(4, 2, &ok));
-  e.version_needed = static_cast<unsigned long>(b.get(6, 2, &ok));
-  e.flag = static_cast<unsigned long>(b.get(8, 2, &ok));
-  e.compression_method = static_cast<unsigned long>(b.get(10, 2, &ok));
-  e.dos_date = static_cast<unsigned long>(b.get(12, 4, &ok));
-  e.crc = static_cast<unsigned long>(b.get(16, 4, &ok));
-  e.compressed_size = b.get(20, 4, &ok);
-  e.uncompressed_size = b.get(24, 4, &ok);
-  e.size_filename = static_cast<unsigned long>(b.get(28, 2, &ok));
-  e.size_file_extra = static_cast<unsigned long>(b.get(30, 2, &ok));
-  e.size_file_comment = static_cast<unsigned long>(b.get(32, 2, &ok));
-  e.disk_num_start = static_cast<unsigned long>(b.get(34, 2, &ok));
-  e.internal_fa = static_cast<unsigned long>(b.get(36, 2, &ok));
-  e.external_fa = static_cast<unsigned long>(b.get(38, 4, &ok));
-  e.local_header_offset = b.get(42, 4, &ok);
-  if (!ok) err = UNZ_ERRNO;
+  e.version = static_cast<unsigned long>(FieldAt(block, 4, 2, &ok));
+  e.versionNeeded = static_cast<unsigned long>(FieldAt(block, 6, 2, &ok));
+  e.flag = static_cast<unsigned long>(FieldAt(block, 8, 2, &ok));
+  e.compressionMethod = static_cast<unsigned long>(FieldAt(block, 10, 2, &ok));
+  e.dosDate = static_cast<unsigned long>(FieldAt(block, 12, 4, &ok));
+  e.crc = static_cast<unsigned long>(FieldAt(block, 16, 4, &ok));
+  e.compressedSize = FieldAt(block, 20, 4, &ok);
+  e.uncompressedSize = FieldAt(block, 24, 4, &ok);
+  e.nameSize = static_cast<unsigned long>(FieldAt(block, 28, 2, &ok));
+  e.extraSize = static_cast<unsigned long>(FieldAt(block, 30, 2, &ok));
+  e.commentSize = static_cast<unsigned long>(FieldAt(block, 32, 2, &ok));
+  e.diskNumberStart = static_cast<unsigned long>(FieldAt(block, 34, 2, &ok));
+  e.internalAttributes = static_cast<unsigned long>(FieldAt(block, 36, 2, &ok));
+  e.externalAttributes = static_cast<unsigned long>(FieldAt(block, 38, 4, &ok));
+  e.localHeaderOffset = FieldAt(block, 42, 4, &ok);
+  if (!ok) err = kErrno;
 
   // Bytes of the variable part still to be skipped before the next thing read.
-  long pending = static_cast<long>(e.size_filename);
-  if (err == UNZ_OK && out.name != nullptr) {
-    unsigned long n = text_bytes(out.name, out.name_size, e.size_filename);
-    if (!read_text(f, out.name, out.name_size, e.size_filename, n)) err = UNZ_ERRNO;
+  long pending = static_cast<long>(e.nameSize);
+  if (err == kOk && out.name != nullptr) {
+    unsigned long n = TextBytes(out.name, out.nameSize, e.nameSize);
+    if (!ReadText(file, out.name, out.nameSize, e.nameSize, n)) err = kErrno;
     pending -= static_cast<long>(n);
   }
 
-  if (err == UNZ_OK && out.extra != nullptr) {
-    unsigned long n = e.size_file_extra < out.extra_size ? e.size_file_extra : out.extra_size;
+  if (err == kOk && out.extra != nullptr) {
+    unsigned long n = e.extraSize < out.extraSize ? e.extraSize : out.extraSize;
     if (pending != 0) {
-      if (f.skip(pending)) {
+      if (file.skip(pending)) {
         pending = 0;
       } else {
-        err = UNZ_ERRNO;
+        err = kErrno;
       }
     }
-    if (e.size_file_extra > 0 && out.extra_size > 0 && f.read(out.extra, n) != n) {
-      err = UNZ_ERRNO;
+    if (e.extraSize > 0 && out.extraSize > 0 && file.read(out.extra, n) != n) {
+      err = kErrno;
     }
-    pending += static_cast<long>(e.size_file_extra - n);
+    pending += static_cast<long>(e.extraSize - n);
   } else {
-    pending += static_cast<long>(e.size_file_extra);
+    pending += static_cast<long>(e.extraSize);
   }
 
   // Only a comment read depends on where the extra-field walk leaves the stream.
-  if (err == UNZ_OK && e.size_file_extra != 0 && out.comment != nullptr) {
-    pending -= static_cast<long>(e.size_file_extra);
+  if (err == kOk && e.extraSize != 0 && out.comment != nullptr) {
+    pending -= static_cast<long>(e.extraSize);
     if (pending != 0) {
-      if (f.skip(pending)) {
+      if (file.skip(pending)) {
         pending = 0;
       } else {
-        err = UNZ_ERRNO;
+        err = kErrno;
       }
     }
-    if (err == UNZ_OK) err = walk_extra_blocks(f, e.size_file_extra);
+    if (err == kOk) err = WalkExtraBlocks(file, e.extraSize);
   }
 
-  if (err == UNZ_OK && out.comment != nullptr) {
-    unsigned long n = text_bytes(out.comment, out.comment_size, e.size_file_comment);
-    if (pending != 0 && !f.skip(pending)) err = UNZ_ERRNO;
-    if (!read_text(f, out.comment, out.comment_size, e.size_file_comment, n)) {
-      err = UNZ_ERRNO;
+  if (err == kOk && out.comment != nullptr) {
+    unsigned long n = TextBytes(out.comment, out.commentSize, e.commentSize);
+    if (pending != 0 && !file.skip(pending)) err = kErrno;
+    if (!ReadText(file, out.comment, out.commentSize, e.commentSize, n)) {
+      err = kErrno;
     }
   }
 
-  if (err == UNZ_OK && entry != nullptr) *entry = e;
+  if (err == kOk && entry != nullptr) *entry = e;
   return err;
 }
 
-int go_to_first_entry(Archive& a) {
-  a.pos_in_central_dir = a.offset_central_dir;
-  a.num_file = 0;
-  int err = read_central_entry(a, &a.current, EntryBuffers());
-  a.current_file_ok = err == UNZ_OK;
+int GoToFirstRecord(Archive& archive) {
+  archive.recordOffset = archive.centralDirOffset;
+  archive.entryIndex = 0;
+  int err = ReadCentralEntry(archive, &archive.current, EntryBuffers());
+  archive.currentOk = err == kOk;
   return err;
 }
 
-int go_to_next_entry(Archive& a) {
-  if (!a.current_file_ok) return UNZ_END_OF_LIST_OF_FILE;
+int GoToNextRecord(Archive& archive) {
+  if (!archive.currentOk) return kEndOfList;
   // A count of 0xffff may have overflowed, so then the walk runs until a record fails.
-  if (a.number_entry != 0xffff && a.num_file + 1 == a.number_entry) {
-    return UNZ_END_OF_LIST_OF_FILE;
+  if (archive.entryCount != 0xffff && archive.entryIndex + 1 == archive.entryCount) {
+    return kEndOfList;
   }
-  a.pos_in_central_dir += kCentralHeaderSize + a.current.size_filename +
-                          a.current.size_file_extra + a.current.size_file_comment;
-  a.num_file++;
-  int err = read_central_entry(a, &a.current, EntryBuffers());
-  a.current_file_ok = err == UNZ_OK;
+  archive.recordOffset += kCentralHeaderSize + archive.current.nameSize +
+                          archive.current.extraSize + archive.current.commentSize;
+  archive.entryIndex++;
+  int err = ReadCentralEntry(archive, &archive.current, EntryBuffers());
+  archive.currentOk = err == kOk;
   return err;
 }
 
-}  // namespace detail
 }  // namespace ownzip

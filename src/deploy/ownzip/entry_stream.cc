@@ -15,131 +15,135 @@
 #include "deploy/ownzip/ownzip.h"
 
 namespace ownzip {
-namespace detail {
 
 namespace {
 
 constexpr std::size_t kLocalHeaderSize = 30;
-constexpr std::uint32_t kLocalHeaderSig = 0x04034b50;
+constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;
 constexpr unsigned long kStored = 0;
 constexpr unsigned long kDeflated = 8;
 constexpr unsigned long kBzip2 = 12;
 constexpr unsigned long kSizeInDescriptor = 8;  // general purpose flag bit 3
 constexpr std::uint64_t kZip64Marker = 0xffffffff;
 
-// Checks the local header against the central record; on success `*data_offset` is
+// Checks the local header against the central record; on success `*dataOffset` is
 // where the entry's data starts, relative to the archive.
-bool check_local_header(Archive& a, std::uint64_t* data_offset) {
-  const CentralEntry& c = a.current;
-  ZipFile& f = a.data_stream();
-  if (!f.seek(c.local_header_offset + a.byte_before)) return false;
+bool CheckLocalHeader(Archive& archive, std::uint64_t* dataOffset) {
+  const CentralEntry& c = archive.current;
+  ZipFile& file = DataStream(archive);
+  if (!file.seek(c.localHeaderOffset + archive.bytesBefore)) return false;
   unsigned char raw[kLocalHeaderSize];
-  FieldBlock b = f.read_block(raw, sizeof raw);
+  FieldBlock block = file.readBlock(raw, sizeof raw);
   bool ok = true;
-  std::uint64_t sig = b.get(0, 4, &ok);
-  std::uint64_t flags = b.get(6, 2, &ok);
-  std::uint64_t method = b.get(8, 2, &ok);
-  std::uint64_t crc = b.get(14, 4, &ok);
-  std::uint64_t csize = b.get(18, 4, &ok);
-  std::uint64_t usize = b.get(22, 4, &ok);
-  std::uint64_t name_length = b.get(26, 2, &ok);
-  std::uint64_t extra_length = b.get(28, 2, &ok);
-  b.get(4, 2, &ok);   // version needed
-  b.get(10, 4, &ok);  // time and date
-  if (!ok || sig != kLocalHeaderSig || method != c.compression_method) return false;
+  std::uint64_t signature = FieldAt(block, 0, 4, &ok);
+  std::uint64_t flags = FieldAt(block, 6, 2, &ok);
+  std::uint64_t method = FieldAt(block, 8, 2, &ok);
+  std::uint64_t crc = FieldAt(block, 14, 4, &ok);
+  std::uint64_t compressedSize = FieldAt(block, 18, 4, &ok);
+  std::uint64_t uncompressedSize = FieldAt(block, 22, 4, &ok);
+  std::uint64_t nameLength = FieldAt(block, 26, 2, &ok);
+  std::uint64_t extraLength = FieldAt(block, 28, 2, &ok);
+  FieldAt(block, 4, 2, &ok);   // version needed
+  FieldAt(block, 10, 4, &ok);  // time and date
+  if (!ok || signature != kLocalHeaderSignature || method != c.compressionMethod) return false;
   if (method != kStored && method != kDeflated && method != kBzip2) return false;
-  bool sizes_here = (flags & kSizeInDescriptor) == 0;
-  if (sizes_here && crc != c.crc) return false;
-  if (sizes_here && csize != kZip64Marker && csize != c.compressed_size) return false;
-  if (sizes_here && usize != kZip64Marker && usize != c.uncompressed_size) return false;
-  if (name_length != c.size_filename) return false;
-  *data_offset = c.local_header_offset + kLocalHeaderSize + name_length + extra_length;
+  bool sizesHere = (flags & kSizeInDescriptor) == 0;
+  if (sizesHere && crc != c.crc) return false;
+  if (sizesHere && compressedSize != kZip64Marker && compressedSize != c.compressedSize) {
+    return false;
+  }
+  if (sizesHere && uncompressedSize != kZip64Marker &&
+      uncompressedSize != c.uncompressedSize) {
+    return false;
+  }
+  if (nameLength != c.nameSize) return false;
+  *dataOffset = c.localHeaderOffset + kLocalHeaderSize + nameLength + extraLength;
   return true;
 }
 
 // The data ran out before the recorded size: an error, not an end, so a truncated
 // or inconsistent entry cannot pass for a complete file.
-int end_of_data(EntryStream& s) {
-  if (s.rest_uncompressed == 0) return UNZ_EOF;
-  s.ended_short = true;
-  return UNZ_BADZIPFILE;
+int EndOfData(EntryStream& s) {
+  if (s.restUncompressed == 0) return kEof;
+  s.endedShort = true;
+  return kBadZipFile;
 }
 
 }  // namespace
 
-int open_entry(Archive& a) {
-  if (!a.current_file_ok) return UNZ_PARAMERROR;
-  if (a.stream != nullptr && a.stream->open) close_entry(a);
-  std::uint64_t data_offset = 0;
-  if (!check_local_header(a, &data_offset)) return UNZ_BADZIPFILE;
-  const CentralEntry& c = a.current;
+int OpenEntryData(Archive& archive) {
+  if (!archive.currentOk) return kParamError;
+  if (archive.stream != nullptr && archive.stream->open) CloseEntryData(archive);
+  std::uint64_t dataOffset = 0;
+  if (!CheckLocalHeader(archive, &dataOffset)) return kBadZipFile;
+  const CentralEntry& c = archive.current;
   // bzip2 is not supported; handing out its compressed bytes as content would be wrong.
-  if (c.compression_method == kBzip2) return UNZ_BADZIPFILE;
+  if (c.compressionMethod == kBzip2) return kBadZipFile;
 
-  if (a.stream == nullptr) {
-    a.stream = new (std::nothrow) EntryStream;
-    if (a.stream == nullptr) return UNZ_INTERNALERROR;
+  if (archive.stream == nullptr) {
+    archive.stream = new (std::nothrow) EntryStream;
+    if (archive.stream == nullptr) return kInternalError;
   }
-  EntryStream& s = *a.stream;
-  s.deflated = c.compression_method == kDeflated;
-  if (s.deflated) s.inflater.Reset();
-  s.next_in = nullptr;
-  s.avail_in = 0;
-  s.ended_short = false;
+  EntryStream& s = *archive.stream;
+  s.deflated = c.compressionMethod == kDeflated;
+  if (s.deflated) s.inflater.reset();
+  s.nextIn = nullptr;
+  s.availableIn = 0;
+  s.endedShort = false;
   s.crc = 0;
-  s.expected_crc = c.crc;
-  s.rest_compressed = c.compressed_size;
-  s.rest_uncompressed = c.uncompressed_size;
-  s.next_read_offset = data_offset;
+  s.expectedCrc = c.crc;
+  s.restCompressed = c.compressedSize;
+  s.restUncompressed = c.uncompressedSize;
+  s.nextReadOffset = dataOffset;
   s.open = true;
-  return UNZ_OK;
+  return kOk;
 }
 
-int read_entry(Archive& a, unsigned char* buf, unsigned len) {
-  if (a.stream == nullptr || !a.stream->open) return UNZ_PARAMERROR;
-  if (len == 0) return 0;
+int ReadEntryData(Archive& archive, unsigned char* buffer, unsigned size) {
+  if (archive.stream == nullptr || !archive.stream->open) return kParamError;
+  if (size == 0) return 0;
   // The count is returned as an int; larger requests are simply served in part.
-  if (len > static_cast<unsigned>(INT_MAX)) len = static_cast<unsigned>(INT_MAX);
-  EntryStream& s = *a.stream;
-  unsigned char* out = buf;
-  std::size_t room = len;
-  if (len > s.rest_uncompressed) room = static_cast<std::size_t>(s.rest_uncompressed);
+  if (size > static_cast<unsigned>(INT_MAX)) size = static_cast<unsigned>(INT_MAX);
+  EntryStream& s = *archive.stream;
+  unsigned char* out = buffer;
+  std::size_t room = size;
+  if (size > s.restUncompressed) room = static_cast<std::size_t>(s.restUncompressed);
 
   unsigned delivered = 0;
   int err = RawInflate::kOk;
   while (room > 0) {
-    if (s.avail_in == 0 && s.rest_compressed > 0) {
+    if (s.availableIn == 0 && s.restCompressed > 0) {
       unsigned chunk = kInputChunk;
-      if (s.rest_compressed < chunk) chunk = static_cast<unsigned>(s.rest_compressed);
-      ZipFile& f = a.data_stream();
-      if (!f.seek(s.next_read_offset + a.byte_before)) return UNZ_ERRNO;
-      if (f.read(s.input, chunk) != chunk) return UNZ_ERRNO;
-      s.next_read_offset += chunk;
-      s.rest_compressed -= chunk;
-      s.next_in = s.input;
-      s.avail_in = chunk;
+      if (s.restCompressed < chunk) chunk = static_cast<unsigned>(s.restCompressed);
+      ZipFile& file = DataStream(archive);
+      if (!file.seek(s.nextReadOffset + archive.bytesBefore)) return kErrno;
+      if (file.read(s.input, chunk) != chunk) return kErrno;
+      s.nextReadOffset += chunk;
+      s.restCompressed -= chunk;
+      s.nextIn = s.input;
+      s.availableIn = chunk;
     }
 
     unsigned char* before = out;
     if (!s.deflated) {
-      if (s.avail_in == 0 && s.rest_compressed == 0) {
-        return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
+      if (s.availableIn == 0 && s.restCompressed == 0) {
+        return delivered == 0 ? EndOfData(s) : static_cast<int>(delivered);
       }
-      std::size_t n = room < s.avail_in ? room : s.avail_in;
-      std::memcpy(out, s.next_in, n);
-      s.avail_in -= n;
-      s.next_in += n;
+      std::size_t n = room < s.availableIn ? room : s.availableIn;
+      std::memcpy(out, s.nextIn, n);
+      s.availableIn -= n;
+      s.nextIn += n;
       out += n;
       room -= n;
     } else {
-      err = s.inflater.Inflate(&s.next_in, &s.avail_in, &out, &room);
+      err = s.inflater.inflate(&s.nextIn, &s.availableIn, &out, &room);
     }
     unsigned produced = static_cast<unsigned>(out - before);
     s.crc = crc32(s.crc, before, produced);
-    s.rest_uncompressed -= produced;
+    s.restUncompressed -= produced;
     delivered += produced;
     if (err == RawInflate::kStreamEnd) {
-      return delivered == 0 ? end_of_data(s) : static_cast<int>(delivered);
+      return delivered == 0 ? EndOfData(s) : static_cast<int>(delivered);
     }
     if (err != RawInflate::kOk) break;
   }
@@ -148,21 +152,20 @@ int read_entry(Archive& a, unsigned char* buf, unsigned len) {
   return err;
 }
 
-int close_entry(Archive& a) {
-  if (a.stream == nullptr || !a.stream->open) return UNZ_PARAMERROR;
-  EntryStream& s = *a.stream;
-  int err = UNZ_OK;
-  if (s.rest_uncompressed == 0 && s.crc != s.expected_crc) err = UNZ_CRCERROR;
-  if (s.ended_short) err = UNZ_BADZIPFILE;
+int CloseEntryData(Archive& archive) {
+  if (archive.stream == nullptr || !archive.stream->open) return kParamError;
+  EntryStream& s = *archive.stream;
+  int err = kOk;
+  if (s.restUncompressed == 0 && s.crc != s.expectedCrc) err = kCrcError;
+  if (s.endedShort) err = kBadZipFile;
   s.open = false;
   return err;
 }
 
-void free_entry_stream(Archive& a) {
-  if (a.stream == nullptr) return;
-  delete a.stream;
-  a.stream = nullptr;
+void FreeEntryStream(Archive& archive) {
+  if (archive.stream == nullptr) return;
+  delete archive.stream;
+  archive.stream = nullptr;
 }
 
-}  // namespace detail
 }  // namespace ownzip

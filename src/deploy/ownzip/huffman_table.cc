@@ -1,7 +1,6 @@
 #include "deploy/ownzip/huffman_table.h"
 
 namespace ownzip {
-namespace detail {
 
 namespace {
 
@@ -19,9 +18,9 @@ const std::uint16_t kDistBase[30] = {1,    2,    3,    4,    5,    7,     9,    
 const std::uint8_t kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                      6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
-std::uint32_t MakeEntry(unsigned value, std::uint32_t flags, unsigned code_bits,
-                        unsigned drop_bits) {
-  return (static_cast<std::uint32_t>(value) << 16) | flags | (code_bits << 8) | drop_bits;
+std::uint32_t MakeEntry(unsigned value, std::uint32_t flags, unsigned codeBits,
+                        unsigned dropBits) {
+  return (static_cast<std::uint32_t>(value) << 16) | flags | (codeBits << 8) | dropBits;
 }
 
 // The entry a symbol's code of `bits` bits resolves to.
@@ -53,24 +52,24 @@ unsigned Reverse(unsigned code, unsigned bits) {
 
 bool BuildHuffmanTable(CodeKind kind, const std::uint8_t* lengths, unsigned count,
                        std::uint32_t* table) {
-  unsigned table_bits = kCodeLenTableBits;
-  unsigned table_size = kCodeLenTableSize;
+  unsigned tableBits = kCodeLenTableBits;
+  unsigned tableSize = kCodeLenTableSize;
   if (kind == CodeKind::kLitLen) {
-    table_bits = kLitLenTableBits;
-    table_size = kLitLenTableSize;
+    tableBits = kLitLenTableBits;
+    tableSize = kLitLenTableSize;
   } else if (kind == CodeKind::kDistance) {
-    table_bits = kDistTableBits;
-    table_size = kDistTableSize;
+    tableBits = kDistTableBits;
+    tableSize = kDistTableSize;
   }
-  const unsigned primary = 1u << table_bits;
+  const unsigned primary = 1u << tableBits;
 
-  unsigned len_count[kMaxCodeBits + 1] = {};
+  unsigned lengthCount[kMaxCodeBits + 1] = {};
   for (unsigned sym = 0; sym < count; ++sym) {
     if (lengths[sym] > kMaxCodeBits) return false;
-    ++len_count[lengths[sym]];
+    ++lengthCount[lengths[sym]];
   }
   unsigned max = kMaxCodeBits;
-  while (max >= 1 && len_count[max] == 0) --max;
+  while (max >= 1 && lengthCount[max] == 0) --max;
 
   // Slots no code reaches (only in the sets zlib lets through incomplete) fail one bit in.
   std::uint32_t unused = MakeEntry(0, kEntryInvalid, 1, 1);
@@ -81,7 +80,7 @@ bool BuildHuffmanTable(CodeKind kind, const std::uint8_t* lengths, unsigned coun
   }
   int left = 1;
   for (unsigned len = 1; len <= kMaxCodeBits; ++len) {
-    left = (left << 1) - static_cast<int>(len_count[len]);
+    left = (left << 1) - static_cast<int>(lengthCount[len]);
     if (left < 0) return false;  // over-subscribed
   }
   if (left > 0 && (kind == CodeKind::kCodeLengths || max != 1)) return false;  // incomplete
@@ -89,7 +88,9 @@ bool BuildHuffmanTable(CodeKind kind, const std::uint8_t* lengths, unsigned coun
 
   // Symbols in canonical order: by code length, then by symbol.
   unsigned offset[kMaxCodeBits + 2] = {};
-  for (unsigned len = 1; len <= kMaxCodeBits; ++len) offset[len + 1] = offset[len] + len_count[len];
+  for (unsigned len = 1; len <= kMaxCodeBits; ++len) {
+    offset[len + 1] = offset[len] + lengthCount[len];
+  }
   std::uint16_t sorted[288];
   for (unsigned sym = 0; sym < count; ++sym) {
     if (lengths[sym] != 0) sorted[offset[lengths[sym]]++] = static_cast<std::uint16_t>(sym);
@@ -97,46 +98,45 @@ bool BuildHuffmanTable(CodeKind kind, const std::uint8_t* lengths, unsigned coun
   unsigned total = offset[kMaxCodeBits + 1];
 
   unsigned code = 0;
-  unsigned prev_len = 0;
-  unsigned next_free = primary;
-  unsigned sub_prefix = primary;  // none yet
-  unsigned sub_start = 0;
-  unsigned sub_bits = 0;
+  unsigned previousLength = 0;
+  unsigned nextFree = primary;
+  unsigned subPrefix = primary;  // none yet
+  unsigned subStart = 0;
+  unsigned subBits = 0;
   for (unsigned k = 0; k < total; ++k) {
     unsigned sym = sorted[k];
     unsigned len = lengths[sym];
-    if (k > 0) code = (code + 1) << (len - prev_len);
-    prev_len = len;
+    if (k > 0) code = (code + 1) << (len - previousLength);
+    previousLength = len;
     unsigned rev = Reverse(code, len);
     std::uint32_t entry = SymbolEntry(kind, sym, len);
-    if (len <= table_bits) {
+    if (len <= tableBits) {
       for (unsigned i = rev; i < primary; i += 1u << len) table[i] = entry;
     } else {
       unsigned prefix = rev & (primary - 1);
-      if (prefix != sub_prefix) {
+      if (prefix != subPrefix) {
         // Wide enough for every code that shares this prefix (they follow in order).
-        sub_bits = len - table_bits;
-        int room = 1 << sub_bits;
-        while (table_bits + sub_bits < max) {
-          room -= static_cast<int>(len_count[table_bits + sub_bits]);
+        subBits = len - tableBits;
+        int room = 1 << subBits;
+        while (tableBits + subBits < max) {
+          room -= static_cast<int>(lengthCount[tableBits + subBits]);
           if (room <= 0) break;
-          ++sub_bits;
+          ++subBits;
           room <<= 1;
         }
-        sub_start = next_free;
-        next_free += 1u << sub_bits;
-        if (next_free > table_size) return false;  // cannot happen for a valid set
-        table[prefix] = MakeEntry(sub_start, kEntrySubtable, sub_bits, table_bits);
-        sub_prefix = prefix;
+        subStart = nextFree;
+        nextFree += 1u << subBits;
+        if (nextFree > tableSize) return false;  // cannot happen for a valid set
+        table[prefix] = MakeEntry(subStart, kEntrySubtable, subBits, tableBits);
+        subPrefix = prefix;
       }
-      for (unsigned i = rev >> table_bits; i < (1u << sub_bits); i += 1u << (len - table_bits)) {
-        table[sub_start + i] = entry;
+      for (unsigned i = rev >> tableBits; i < (1u << subBits); i += 1u << (len - tableBits)) {
+        table[subStart + i] = entry;
       }
     }
-    --len_count[len];  // what is left of this length, for sizing later subtables
+    --lengthCount[len];  // what is left of this length, for sizing later subtables
   }
   return true;
 }
 
-}  // namespace detail
 }  // namespace ownzip

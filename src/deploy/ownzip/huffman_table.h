@@ -3,13 +3,12 @@
 // One 32-bit entry resolves a code in one lookup (two for codes longer than the primary
 // table's index): the bits to drop for the whole symbol, the extra bits of a length or
 // distance included, so the decoder never looks the base values up separately.
-#ifndef DEPLOY_OWNZIP_HUFFMAN_TABLE_H_
-#define DEPLOY_OWNZIP_HUFFMAN_TABLE_H_
+#ifndef LAUNCHER_DEPLOY_OWNZIP_HUFFMAN_TABLE_H
+#define LAUNCHER_DEPLOY_OWNZIP_HUFFMAN_TABLE_H
 
 #include <cstdint>
 
 namespace ownzip {
-namespace detail {
 
 // Entry layout:
 //   bits 0-4    bits to drop: code length plus extra bits (a subtable link: the primary
@@ -47,7 +46,6 @@ enum class CodeKind { kCodeLengths, kLitLen, kDistance };
 bool BuildHuffmanTable(CodeKind kind, const std::uint8_t* lengths, unsigned count,
                        std::uint32_t* table);
 
-}  // namespace detail
 }  // namespace ownzip
 
-#endif  // DEPLOY_OWNZIP_HUFFMAN_TABLE_H_
+#endif

@@ -15,7 +15,6 @@
 #include <cstring>
 
 namespace ownzip {
-namespace detail {
 
 namespace {
 
@@ -29,11 +28,11 @@ inline std::uint64_t Load64(const unsigned char* p) {
   return v;
 }
 
-inline std::uint32_t Resolve(const std::uint32_t* table, unsigned table_bits,
+inline std::uint32_t Resolve(const std::uint32_t* table, unsigned tableBits,
                              std::uint64_t bits) {
-  std::uint32_t e = table[bits & ((1u << table_bits) - 1)];
+  std::uint32_t e = table[bits & ((1u << tableBits) - 1)];
   if (e & kEntrySubtable) {
-    e = table[EntryValue(e) + ((bits >> table_bits) & ((1u << EntryCodeBits(e)) - 1))];
+    e = table[EntryValue(e) + ((bits >> tableBits) & ((1u << EntryCodeBits(e)) - 1))];
   }
   return e;
 }
@@ -84,150 +83,150 @@ RawInflate::RawInflate() {
   for (; sym < 256; ++sym) lengths[sym] = 9;
   for (; sym < 280; ++sym) lengths[sym] = 7;
   for (; sym < 288; ++sym) lengths[sym] = 8;
-  BuildHuffmanTable(CodeKind::kLitLen, lengths, 288, lit_fixed_);
+  BuildHuffmanTable(CodeKind::kLitLen, lengths, 288, litFixed_);
   for (sym = 0; sym < 32; ++sym) lengths[sym] = 5;
-  BuildHuffmanTable(CodeKind::kDistance, lengths, 32, dist_fixed_);
-  Reset();
+  BuildHuffmanTable(CodeKind::kDistance, lengths, 32, distFixed_);
+  reset();
 }
 
-void RawInflate::Reset() {
+void RawInflate::reset() {
   mode_ = Mode::kBlockHeader;
-  last_block_ = false;
-  bit_buffer_ = 0;
-  bit_count_ = 0;
+  lastBlock_ = false;
+  bitBuffer_ = 0;
+  bitCount_ = 0;
   length_ = 0;
   distance_ = 0;
-  write_pos_ = 0;
+  writePos_ = 0;
   history_ = 0;
 }
 
-int RawInflate::Inflate(const unsigned char** in, std::size_t* in_size, unsigned char** out,
-                        std::size_t* out_size) {
+int RawInflate::inflate(const unsigned char** in, std::size_t* inSize, unsigned char** out,
+                        std::size_t* outSize) {
   if (mode_ == Mode::kBad) return kDataError;
   if (mode_ == Mode::kDone) return kStreamEnd;
-  const std::size_t out_before = *out_size;
+  const std::size_t outBefore = *outSize;
   Cursor c;
-  c.in = c.in_start = *in;
-  c.in_end = *in + *in_size;
+  c.in = c.inStart = *in;
+  c.inEnd = *in + *inSize;
   int result = kOk;
   for (;;) {
-    const std::size_t span_end = kHistory + kSpan;
-    if (span_end - write_pos_ < *out_size && write_pos_ > kHistory) SlideHistory();
-    std::size_t piece = span_end - write_pos_;
-    if (piece > *out_size) piece = *out_size;
-    unsigned char* start = window_ + write_pos_;
+    const std::size_t spanEnd = kHistory + kSpan;
+    if (spanEnd - writePos_ < *outSize && writePos_ > kHistory) slideHistory();
+    std::size_t piece = spanEnd - writePos_;
+    if (piece > *outSize) piece = *outSize;
+    unsigned char* start = window_ + writePos_;
     c.out = start;
-    c.out_end = start + piece;
-    c.history_begin = start - history_;
-    result = Run(c);
+    c.outEnd = start + piece;
+    c.historyBegin = start - history_;
+    result = run(c);
     std::size_t n = static_cast<std::size_t>(c.out - start);
     if (n > 0) std::memcpy(*out, start, n);
     *out += n;
-    *out_size -= n;
-    write_pos_ += n;
+    *outSize -= n;
+    writePos_ += n;
     history_ += n;
-    if (result != kOk || n < piece || *out_size == 0) break;
+    if (result != kOk || n < piece || *outSize == 0) break;
   }
   *in = c.in;
-  *in_size = static_cast<std::size_t>(c.in_end - c.in);
-  if (result == kOk && c.in == c.in_start && *out_size == out_before) result = kBufError;
+  *inSize = static_cast<std::size_t>(c.inEnd - c.in);
+  if (result == kOk && c.in == c.inStart && *outSize == outBefore) result = kBufError;
   return result;
 }
 
-void RawInflate::SlideHistory() {
+void RawInflate::slideHistory() {
   std::size_t keep = history_ < kHistory ? history_ : kHistory;
-  std::memmove(window_, window_ + write_pos_ - keep, keep);
-  write_pos_ = keep;
+  std::memmove(window_, window_ + writePos_ - keep, keep);
+  writePos_ = keep;
   history_ = keep;
 }
 
-bool RawInflate::PullByte(Cursor& c) {
-  if (c.in == c.in_end) return false;
-  bit_buffer_ |= static_cast<std::uint64_t>(*c.in++) << bit_count_;
-  bit_count_ += 8;
+bool RawInflate::pullByte(Cursor& c) {
+  if (c.in == c.inEnd) return false;
+  bitBuffer_ |= static_cast<std::uint64_t>(*c.in++) << bitCount_;
+  bitCount_ += 8;
   return true;
 }
 
-bool RawInflate::Need(Cursor& c, unsigned bits) {
-  while (bit_count_ < bits) {
-    if (!PullByte(c)) return false;
+bool RawInflate::need(Cursor& c, unsigned bits) {
+  while (bitCount_ < bits) {
+    if (!pullByte(c)) return false;
   }
   return true;
 }
 
-unsigned RawInflate::Take(unsigned bits) {
-  unsigned v = static_cast<unsigned>(bit_buffer_ & ((std::uint64_t{1} << bits) - 1));
-  bit_buffer_ >>= bits;
-  bit_count_ -= bits;
+unsigned RawInflate::take(unsigned bits) {
+  unsigned v = static_cast<unsigned>(bitBuffer_ & ((std::uint64_t{1} << bits) - 1));
+  bitBuffer_ >>= bits;
+  bitCount_ -= bits;
   return v;
 }
 
 // Finds the entry of the next code, pulling bytes until the code is complete. Bits
 // beyond those held read as zero: an entry whose code fits in the bits held is right.
-bool RawInflate::Lookup(Cursor& c, const std::uint32_t* table, unsigned table_bits,
+bool RawInflate::lookup(Cursor& c, const std::uint32_t* table, unsigned tableBits,
                         std::uint32_t* e) {
   for (;;) {
-    *e = Resolve(table, table_bits, bit_buffer_);
-    if (EntryCodeBits(*e) <= bit_count_) return true;
-    if (!PullByte(c)) return false;
+    *e = Resolve(table, tableBits, bitBuffer_);
+    if (EntryCodeBits(*e) <= bitCount_) return true;
+    if (!pullByte(c)) return false;
   }
 }
 
-void RawInflate::ReturnWholeBytes(Cursor& c) {
+void RawInflate::returnWholeBytes(Cursor& c) {
   // Only bytes of this call can be given back; the slow path never holds 8 bits more
   // than it needs, so in practice all whole bytes go back.
-  std::size_t n = bit_count_ >> 3;
-  std::size_t mine = static_cast<std::size_t>(c.in - c.in_start);
+  std::size_t n = bitCount_ >> 3;
+  std::size_t mine = static_cast<std::size_t>(c.in - c.inStart);
   if (n > mine) n = mine;
   c.in -= n;
-  bit_count_ -= static_cast<unsigned>(n * 8);
-  bit_buffer_ &= bit_count_ == 0 ? 0 : ~std::uint64_t{0} >> (64 - bit_count_);
+  bitCount_ -= static_cast<unsigned>(n * 8);
+  bitBuffer_ &= bitCount_ == 0 ? 0 : ~std::uint64_t{0} >> (64 - bitCount_);
 }
 
-int RawInflate::DynamicTables() {
-  if (lengths_[256] == 0) return Fail();  // no end-of-block code
-  if (!BuildHuffmanTable(CodeKind::kLitLen, lengths_, lit_codes_, lit_dynamic_)) return Fail();
-  if (!BuildHuffmanTable(CodeKind::kDistance, lengths_ + lit_codes_, dist_codes_,
-                         dist_dynamic_)) {
-    return Fail();
+int RawInflate::dynamicTables() {
+  if (lengths_[256] == 0) return fail();  // no end-of-block code
+  if (!BuildHuffmanTable(CodeKind::kLitLen, lengths_, litCodes_, litDynamic_)) return fail();
+  if (!BuildHuffmanTable(CodeKind::kDistance, lengths_ + litCodes_, distCodes_,
+                         distDynamic_)) {
+    return fail();
   }
-  lit_table_ = lit_dynamic_;
-  dist_table_ = dist_dynamic_;
+  litTable_ = litDynamic_;
+  distTable_ = distDynamic_;
   mode_ = Mode::kSymbol;
   return kOk;
 }
 
-int RawInflate::Run(Cursor& c) {
+int RawInflate::run(Cursor& c) {
   for (;;) {
     switch (mode_) {
       case Mode::kBlockHeader: {
-        if (last_block_) {
-          Take(bit_count_ & 7);
+        if (lastBlock_) {
+          take(bitCount_ & 7);
           mode_ = Mode::kDone;
           return kStreamEnd;
         }
-        if (!Need(c, 3)) return kOk;
-        last_block_ = Take(1) != 0;
-        unsigned type = Take(2);
+        if (!need(c, 3)) return kOk;
+        lastBlock_ = take(1) != 0;
+        unsigned type = take(2);
         if (type == 0) {
           mode_ = Mode::kStoredHeader;
         } else if (type == 1) {
-          lit_table_ = lit_fixed_;
-          dist_table_ = dist_fixed_;
+          litTable_ = litFixed_;
+          distTable_ = distFixed_;
           mode_ = Mode::kSymbol;
         } else if (type == 2) {
           mode_ = Mode::kTableHeader;
         } else {
-          return Fail();
+          return fail();
         }
         break;
       }
 
       case Mode::kStoredHeader: {
-        Take(bit_count_ & 7);
-        if (!Need(c, 32)) return kOk;
-        unsigned lengths = Take(32);
-        if ((lengths & 0xffff) != ((lengths >> 16) ^ 0xffff)) return Fail();
+        take(bitCount_ & 7);
+        if (!need(c, 32)) return kOk;
+        unsigned lengths = take(32);
+        if ((lengths & 0xffff) != ((lengths >> 16) ^ 0xffff)) return fail();
         length_ = lengths & 0xffff;
         mode_ = Mode::kStoredCopy;
         break;
@@ -235,16 +234,16 @@ int RawInflate::Run(Cursor& c) {
 
       case Mode::kStoredCopy:
         while (length_ > 0) {
-          if (c.out == c.out_end) return kOk;
-          if (bit_count_ >= 8) {  // not reached while the bit buffer is kept short
-            *c.out++ = static_cast<unsigned char>(Take(8));
+          if (c.out == c.outEnd) return kOk;
+          if (bitCount_ >= 8) {  // not reached while the bit buffer is kept short
+            *c.out++ = static_cast<unsigned char>(take(8));
             --length_;
             continue;
           }
-          if (c.in == c.in_end) return kOk;
+          if (c.in == c.inEnd) return kOk;
           std::size_t n = length_;
-          if (n > static_cast<std::size_t>(c.in_end - c.in)) n = c.in_end - c.in;
-          if (n > static_cast<std::size_t>(c.out_end - c.out)) n = c.out_end - c.out;
+          if (n > static_cast<std::size_t>(c.inEnd - c.in)) n = c.inEnd - c.in;
+          if (n > static_cast<std::size_t>(c.outEnd - c.out)) n = c.outEnd - c.out;
           std::memcpy(c.out, c.in, n);
           c.in += n;
           c.out += n;
@@ -254,111 +253,111 @@ int RawInflate::Run(Cursor& c) {
         break;
 
       case Mode::kTableHeader:
-        if (!Need(c, 14)) return kOk;
-        lit_codes_ = Take(5) + 257;
-        dist_codes_ = Take(5) + 1;
-        cl_codes_ = Take(4) + 4;
-        if (lit_codes_ > 286 || dist_codes_ > 30) return Fail();
-        lengths_read_ = 0;
+        if (!need(c, 14)) return kOk;
+        litCodes_ = take(5) + 257;
+        distCodes_ = take(5) + 1;
+        codeLengthCodes_ = take(4) + 4;
+        if (litCodes_ > 286 || distCodes_ > 30) return fail();
+        lengthsRead_ = 0;
         mode_ = Mode::kCodeLengthLengths;
         break;
 
       case Mode::kCodeLengthLengths:
-        while (lengths_read_ < cl_codes_) {
-          if (!Need(c, 3)) return kOk;
-          lengths_[kCodeLengthOrder[lengths_read_++]] = static_cast<std::uint8_t>(Take(3));
+        while (lengthsRead_ < codeLengthCodes_) {
+          if (!need(c, 3)) return kOk;
+          lengths_[kCodeLengthOrder[lengthsRead_++]] = static_cast<std::uint8_t>(take(3));
         }
-        while (lengths_read_ < 19) lengths_[kCodeLengthOrder[lengths_read_++]] = 0;
-        if (!BuildHuffmanTable(CodeKind::kCodeLengths, lengths_, 19, code_len_table_)) {
-          return Fail();
+        while (lengthsRead_ < 19) lengths_[kCodeLengthOrder[lengthsRead_++]] = 0;
+        if (!BuildHuffmanTable(CodeKind::kCodeLengths, lengths_, 19, codeLengthTable_)) {
+          return fail();
         }
-        lengths_read_ = 0;
+        lengthsRead_ = 0;
         mode_ = Mode::kCodeLengths;
         break;
 
       case Mode::kCodeLengths: {
-        const unsigned total = lit_codes_ + dist_codes_;
-        while (lengths_read_ < total) {
+        const unsigned total = litCodes_ + distCodes_;
+        while (lengthsRead_ < total) {
           std::uint32_t e;
-          if (!Lookup(c, code_len_table_, kCodeLenTableBits, &e)) return kOk;
+          if (!lookup(c, codeLengthTable_, kCodeLenTableBits, &e)) return kOk;
           unsigned sym = EntryValue(e);
           unsigned code = EntryCodeBits(e);
           if (sym < 16) {
-            Take(code);
-            lengths_[lengths_read_++] = static_cast<std::uint8_t>(sym);
+            take(code);
+            lengths_[lengthsRead_++] = static_cast<std::uint8_t>(sym);
             continue;
           }
           unsigned extra = sym == 16 ? 2 : sym == 17 ? 3 : 7;
-          if (!Need(c, code + extra)) return kOk;
-          Take(code);
+          if (!need(c, code + extra)) return kOk;
+          take(code);
           std::uint8_t value = 0;
           unsigned repeat;
           if (sym == 16) {
-            if (lengths_read_ == 0) return Fail();  // nothing to repeat
-            value = lengths_[lengths_read_ - 1];
-            repeat = 3 + Take(2);
+            if (lengthsRead_ == 0) return fail();  // nothing to repeat
+            value = lengths_[lengthsRead_ - 1];
+            repeat = 3 + take(2);
           } else if (sym == 17) {
-            repeat = 3 + Take(3);
+            repeat = 3 + take(3);
           } else {
-            repeat = 11 + Take(7);
+            repeat = 11 + take(7);
           }
-          if (lengths_read_ + repeat > total) return Fail();
-          while (repeat-- > 0) lengths_[lengths_read_++] = value;
+          if (lengthsRead_ + repeat > total) return fail();
+          while (repeat-- > 0) lengths_[lengthsRead_++] = value;
         }
-        if (DynamicTables() != kOk) return kDataError;
+        if (dynamicTables() != kOk) return kDataError;
         break;
       }
 
       case Mode::kSymbol: {
-        if (c.in_end - c.in >= 8 && c.out < c.out_end) {
-          FastLoop(c);
+        if (c.inEnd - c.in >= 8 && c.out < c.outEnd) {
+          fastLoop(c);
           if (mode_ != Mode::kSymbol) break;
-          if (c.in_end - c.in >= 8 && c.out < c.out_end) break;
+          if (c.inEnd - c.in >= 8 && c.out < c.outEnd) break;
         }
         std::uint32_t e;
-        if (!Lookup(c, lit_table_, kLitLenTableBits, &e)) return kOk;
+        if (!lookup(c, litTable_, kLitLenTableBits, &e)) return kOk;
         if (e & kEntryLiteral) {
-          Take(EntryCodeBits(e));
+          take(EntryCodeBits(e));
           literal_ = EntryValue(e);
           mode_ = Mode::kLiteral;
           break;
         }
         if (e & kEntryEndOfBlock) {
-          Take(EntryCodeBits(e));
+          take(EntryCodeBits(e));
           mode_ = Mode::kBlockHeader;
           break;
         }
-        if (e & kEntryInvalid) return Fail();
-        if (!Need(c, EntryDropBits(e))) return kOk;
-        length_ = EntryAmount(e, bit_buffer_);
-        Take(EntryDropBits(e));
+        if (e & kEntryInvalid) return fail();
+        if (!need(c, EntryDropBits(e))) return kOk;
+        length_ = EntryAmount(e, bitBuffer_);
+        take(EntryDropBits(e));
         mode_ = Mode::kDistance;
         break;
       }
 
       case Mode::kLiteral:
-        if (c.out == c.out_end) return kOk;
+        if (c.out == c.outEnd) return kOk;
         *c.out++ = static_cast<unsigned char>(literal_);
         mode_ = Mode::kSymbol;
         break;
 
       case Mode::kDistance: {
         std::uint32_t e;
-        if (!Lookup(c, dist_table_, kDistTableBits, &e)) return kOk;
-        if (e & kEntryInvalid) return Fail();
-        if (!Need(c, EntryDropBits(e))) return kOk;
-        distance_ = EntryAmount(e, bit_buffer_);
-        Take(EntryDropBits(e));
+        if (!lookup(c, distTable_, kDistTableBits, &e)) return kOk;
+        if (e & kEntryInvalid) return fail();
+        if (!need(c, EntryDropBits(e))) return kOk;
+        distance_ = EntryAmount(e, bitBuffer_);
+        take(EntryDropBits(e));
         mode_ = Mode::kMatch;
         break;
       }
 
       case Mode::kMatch: {
-        if (c.out == c.out_end) return kOk;
-        if (distance_ > static_cast<std::size_t>(c.out - c.history_begin)) return Fail();
+        if (c.out == c.outEnd) return kOk;
+        if (distance_ > static_cast<std::size_t>(c.out - c.historyBegin)) return fail();
         unsigned n = length_;
-        if (n > static_cast<std::size_t>(c.out_end - c.out)) {
-          n = static_cast<unsigned>(c.out_end - c.out);
+        if (n > static_cast<std::size_t>(c.outEnd - c.out)) {
+          n = static_cast<unsigned>(c.outEnd - c.out);
         }
         const unsigned char* src = c.out - distance_;
         for (unsigned i = 0; i < n; ++i) c.out[i] = src[i];
@@ -379,18 +378,18 @@ int RawInflate::Run(Cursor& c) {
 // Decodes symbols while 8 input bytes remain and output room is left. A refill leaves
 // at least 56 bits, enough for the longest length code with its extra bits (20) and the
 // longest distance code with its extra bits (28), so each symbol needs one refill.
-void RawInflate::FastLoop(Cursor& c) {
-  const std::uint32_t* lit = lit_table_;
-  const std::uint32_t* dist = dist_table_;
-  std::uint64_t bits = bit_buffer_;
-  unsigned count = bit_count_;
+void RawInflate::fastLoop(Cursor& c) {
+  const std::uint32_t* lit = litTable_;
+  const std::uint32_t* dist = distTable_;
+  std::uint64_t bits = bitBuffer_;
+  unsigned count = bitCount_;
   const unsigned char* in = c.in;
-  const unsigned char* const in_last = c.in_end - 8;
+  const unsigned char* const inLast = c.inEnd - 8;
   unsigned char* out = c.out;
-  unsigned char* const out_end = c.out_end;
-  const unsigned char* const history_begin = c.history_begin;
+  unsigned char* const outEnd = c.outEnd;
+  const unsigned char* const historyBegin = c.historyBegin;
 
-  while (in <= in_last && out < out_end) {
+  while (in <= inLast && out < outEnd) {
     bits |= Load64(in) << count;
     in += (63 - count) >> 3;
     count |= 56;
@@ -422,11 +421,11 @@ void RawInflate::FastLoop(Cursor& c) {
     drop = EntryDropBits(e);
     bits >>= drop;
     count -= drop;
-    if (distance > static_cast<std::size_t>(out - history_begin)) {
+    if (distance > static_cast<std::size_t>(out - historyBegin)) {
       mode_ = Mode::kBad;
       break;
     }
-    std::size_t room = static_cast<std::size_t>(out_end - out);
+    std::size_t room = static_cast<std::size_t>(outEnd - out);
     if (length > room) {
       // The rest of the match waits for the next call's room.
       length_ = length - static_cast<unsigned>(room);
@@ -441,10 +440,9 @@ void RawInflate::FastLoop(Cursor& c) {
   }
   c.in = in;
   c.out = out;
-  bit_buffer_ = bits;
-  bit_count_ = count;
-  ReturnWholeBytes(c);
+  bitBuffer_ = bits;
+  bitCount_ = count;
+  returnWholeBytes(c);
 }
 
-}  // namespace detail
 }  // namespace ownzip

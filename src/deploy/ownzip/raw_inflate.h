@@ -4,9 +4,9 @@
 // and, call for call, consumes as much input, fills as much output and gives the same
 // result, so a reader built on it returns the same counts as one built on zlib. Input
 // may arrive split anywhere and output may be taken in pieces of any size. All memory
-// is inside the object: make it once and Reset() it for every stream.
-#ifndef DEPLOY_OWNZIP_RAW_INFLATE_H_
-#define DEPLOY_OWNZIP_RAW_INFLATE_H_
+// is inside the object: make it once and reset() it for every stream.
+#ifndef LAUNCHER_DEPLOY_OWNZIP_RAW_INFLATE_H
+#define LAUNCHER_DEPLOY_OWNZIP_RAW_INFLATE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,6 @@
 #include "deploy/ownzip/huffman_table.h"
 
 namespace ownzip {
-namespace detail {
 
 class RawInflate {
  public:
@@ -28,14 +27,14 @@ class RawInflate {
   RawInflate(const RawInflate&) = delete;
   RawInflate& operator=(const RawInflate&) = delete;
 
-  void Reset();
+  void reset();
 
-  // Decodes from `*in` (`*in_size` bytes) into `*out` (room for `*out_size` bytes) and
+  // Decodes from `*in` (`*inSize` bytes) into `*out` (room for `*outSize` bytes) and
   // advances all four. Stops when the input runs out, when the next symbol needs
   // output and none is left, at the end of the final block or at an error. After the
   // end, what follows in the input is not touched; after an error every call fails.
-  int Inflate(const unsigned char** in, std::size_t* in_size, unsigned char** out,
-              std::size_t* out_size);
+  int inflate(const unsigned char** in, std::size_t* inSize, unsigned char** out,
+              std::size_t* outSize);
 
  private:
   enum class Mode {
@@ -53,55 +52,55 @@ class RawInflate {
     kBad,
   };
 
-  // Where one Inflate call stands: the input and the decoder's own output span.
+  // Where one inflate call stands: the input and the decoder's own output span.
   struct Cursor {
     const unsigned char* in;
-    const unsigned char* in_end;
-    const unsigned char* in_start;
+    const unsigned char* inEnd;
+    const unsigned char* inStart;
     unsigned char* out;
-    unsigned char* out_end;
-    const unsigned char* history_begin;  // the earliest byte a match may copy
+    unsigned char* outEnd;
+    const unsigned char* historyBegin;  // the earliest byte a match may copy
   };
 
-  int Run(Cursor& c);
-  void FastLoop(Cursor& c);
-  bool PullByte(Cursor& c);
-  bool Need(Cursor& c, unsigned bits);
-  bool Lookup(Cursor& c, const std::uint32_t* table, unsigned table_bits, std::uint32_t* e);
-  unsigned Take(unsigned bits);
-  void ReturnWholeBytes(Cursor& c);
-  int DynamicTables();
-  void SlideHistory();
-  int Fail() {
+  int run(Cursor& c);
+  void fastLoop(Cursor& c);
+  bool pullByte(Cursor& c);
+  bool need(Cursor& c, unsigned bits);
+  bool lookup(Cursor& c, const std::uint32_t* table, unsigned tableBits, std::uint32_t* e);
+  unsigned take(unsigned bits);
+  void returnWholeBytes(Cursor& c);
+  int dynamicTables();
+  void slideHistory();
+  int fail() {
     mode_ = Mode::kBad;
     return kDataError;
   }
 
   Mode mode_ = Mode::kBlockHeader;
-  bool last_block_ = false;
-  std::uint64_t bit_buffer_ = 0;
-  unsigned bit_count_ = 0;
+  bool lastBlock_ = false;
+  std::uint64_t bitBuffer_ = 0;
+  unsigned bitCount_ = 0;
 
   // Block and symbol state carried from one call to the next.
   unsigned length_ = 0;    // of a stored block, or of the match under way
   unsigned distance_ = 0;  // of the match under way
   unsigned literal_ = 0;
-  unsigned lit_codes_ = 0, dist_codes_ = 0, cl_codes_ = 0, lengths_read_ = 0;
-  const std::uint32_t* lit_table_ = nullptr;
-  const std::uint32_t* dist_table_ = nullptr;
+  unsigned litCodes_ = 0, distCodes_ = 0, codeLengthCodes_ = 0, lengthsRead_ = 0;
+  const std::uint32_t* litTable_ = nullptr;
+  const std::uint32_t* distTable_ = nullptr;
 
   // Output history: decoding goes into window_, which keeps at least the last 32 KiB
   // before the write position; each call copies its bytes out to the caller.
-  // `history_` counts the valid bytes before `write_pos_` (matches may reach that far).
-  std::size_t write_pos_ = 0;
+  // `history_` counts the valid bytes before `writePos_` (matches may reach that far).
+  std::size_t writePos_ = 0;
   std::size_t history_ = 0;
 
   std::uint8_t lengths_[320];
-  std::uint32_t code_len_table_[kCodeLenTableSize];
-  std::uint32_t lit_dynamic_[kLitLenTableSize];
-  std::uint32_t dist_dynamic_[kDistTableSize];
-  std::uint32_t lit_fixed_[kLitLenTableSize];
-  std::uint32_t dist_fixed_[kDistTableSize];
+  std::uint32_t codeLengthTable_[kCodeLenTableSize];
+  std::uint32_t litDynamic_[kLitLenTableSize];
+  std::uint32_t distDynamic_[kDistTableSize];
+  std::uint32_t litFixed_[kLitLenTableSize];
+  std::uint32_t distFixed_[kDistTableSize];
 
  public:
   static constexpr std::size_t kHistory = 32768;
@@ -115,7 +114,6 @@ class RawInflate {
   unsigned char window_[kHistory + kSpan + kSlack];
 };
 
-}  // namespace detail
 }  // namespace ownzip
 
-#endif  // DEPLOY_OWNZIP_RAW_INFLATE_H_
+#endif

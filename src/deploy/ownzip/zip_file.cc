@@ -5,31 +5,31 @@
 #include <cstring>
 
 namespace ownzip {
-namespace detail {
 
 namespace {
 
 #ifdef _WIN32
-int seek64(std::FILE* f, std::int64_t offset, int origin) {
-  return _fseeki64(f, offset, origin);
+int Seek64(std::FILE* file, std::int64_t offset, int origin) {
+  return _fseeki64(file, offset, origin);
 }
-std::int64_t tell64(std::FILE* f) { return _ftelli64(f); }
+std::int64_t Tell64(std::FILE* file) { return _ftelli64(file); }
 #else
-int seek64(std::FILE* f, std::int64_t offset, int origin) {
-  return fseeko(f, static_cast<off_t>(offset), origin);
+int Seek64(std::FILE* file, std::int64_t offset, int origin) {
+  return fseeko(file, static_cast<off_t>(offset), origin);
 }
-std::int64_t tell64(std::FILE* f) { return ftello(f); }
+std::int64_t Tell64(std::FILE* file) { return ftello(file); }
 #endif
 
 }  // namespace
 
-bool FieldBlock::get(std::size_t offset, std::size_t width, std::uint64_t* value) const {
+bool FieldAt(const FieldBlock& block, std::size_t offset, std::size_t width,
+             std::uint64_t* value) {
   std::uint64_t v = 0;
   unsigned last = 0;
   for (std::size_t i = 0; i < width; ++i) {
-    if (offset + i < got_) {
-      last = bytes_[offset + i];
-    } else if (io_error_) {
+    if (offset + i < block.got) {
+      last = block.bytes[offset + i];
+    } else if (block.ioError) {
       *value = 0;
       return false;
     }
@@ -40,75 +40,74 @@ bool FieldBlock::get(std::size_t offset, std::size_t width, std::uint64_t* value
 }
 
 ZipFile::~ZipFile() {
-  if (f_ != nullptr) std::fclose(f_);
+  if (file_ != nullptr) std::fclose(file_);
 }
 
 bool ZipFile::open(const char* path) {
-  f_ = std::fopen(path, "rb");
-  if (f_ == nullptr) return false;
-  std::setvbuf(f_, nullptr, _IONBF, 0);  // the window is the buffer
-  window_start_ = 0;
-  window_len_ = cursor_ = 0;
+  file_ = std::fopen(path, "rb");
+  if (file_ == nullptr) return false;
+  std::setvbuf(file_, nullptr, _IONBF, 0);  // the window is the buffer
+  windowStart_ = 0;
+  windowLength_ = cursor_ = 0;
   return true;
 }
 
 bool ZipFile::seek(std::uint64_t offset) {
-  if (offset >= window_start_ && offset - window_start_ <= window_len_) {
-    cursor_ = static_cast<std::size_t>(offset - window_start_);
+  if (offset >= windowStart_ && offset - windowStart_ <= windowLength_) {
+    cursor_ = static_cast<std::size_t>(offset - windowStart_);
     return true;
   }
-  if (seek64(f_, static_cast<std::int64_t>(offset), SEEK_SET) != 0) return false;
-  window_start_ = offset;
-  window_len_ = cursor_ = 0;
+  if (Seek64(file_, static_cast<std::int64_t>(offset), SEEK_SET) != 0) return false;
+  windowStart_ = offset;
+  windowLength_ = cursor_ = 0;
   return true;
 }
 
 bool ZipFile::skip(long delta) {
-  std::uint64_t here = window_start_ + cursor_;
+  std::uint64_t here = windowStart_ + cursor_;
   if (delta < 0 && static_cast<std::uint64_t>(-static_cast<std::int64_t>(delta)) > here) {
     return false;  // before the start of the file
   }
   return seek(here + static_cast<std::uint64_t>(static_cast<std::int64_t>(delta)));
 }
 
-bool ZipFile::seek_end_and_tell(std::uint64_t* size) {
-  if (seek64(f_, 0, SEEK_END) != 0) return false;
-  *size = static_cast<std::uint64_t>(tell64(f_));
-  window_start_ = *size;
-  window_len_ = cursor_ = 0;
+bool ZipFile::seekEndAndTell(std::uint64_t* size) {
+  if (Seek64(file_, 0, SEEK_END) != 0) return false;
+  *size = static_cast<std::uint64_t>(Tell64(file_));
+  windowStart_ = *size;
+  windowLength_ = cursor_ = 0;
   return true;
 }
 
-std::size_t ZipFile::read(void* dst, std::size_t n) {
-  unsigned char* out = static_cast<unsigned char*>(dst);
+std::size_t ZipFile::read(void* destination, std::size_t size) {
+  unsigned char* out = static_cast<unsigned char*>(destination);
   std::size_t done = 0;
-  while (done < n) {
-    std::size_t buffered = window_len_ - cursor_;
+  while (done < size) {
+    std::size_t buffered = windowLength_ - cursor_;
     if (buffered > 0) {
-      std::size_t take = n - done < buffered ? n - done : buffered;
+      std::size_t take = size - done < buffered ? size - done : buffered;
       std::memcpy(out + done, window_ + cursor_, take);
       cursor_ += take;
       done += take;
       continue;
     }
     // Window used up: move it on to the current position.
-    window_start_ += window_len_;
+    windowStart_ += windowLength_;
     cursor_ = 0;
-    window_len_ = std::fread(window_, 1, kWindow, f_);
-    if (window_len_ == 0) break;
+    windowLength_ = std::fread(window_, 1, kWindow, file_);
+    if (windowLength_ == 0) break;
   }
   return done;
 }
 
-bool ZipFile::read_field(std::size_t width, std::uint64_t* value) {
+bool ZipFile::readField(std::size_t width, std::uint64_t* value) {
   unsigned char bytes[8];
-  return read_block(bytes, width).get(0, width, value);
+  return FieldAt(readBlock(bytes, width), 0, width, value);
 }
 
-FieldBlock ZipFile::read_block(unsigned char* dst, std::size_t n) {
-  std::size_t got = read(dst, n);
-  return FieldBlock(dst, got, got < n && io_error());
+FieldBlock ZipFile::readBlock(unsigned char* destination, std::size_t size) {
+  std::size_t got = read(destination, size);
+  return FieldBlock{destination, got, got < size && ioError()};
 }
 
-}  // namespace detail
 }  // namespace ownzip

@@ -1,5 +1,5 @@
-#ifndef LAUNCHER_CORE_SETUP_COMMAND_H
-#define LAUNCHER_CORE_SETUP_COMMAND_H
+#ifndef LAUNCHER_RUN_SETUP_COMMAND_H
+#define LAUNCHER_RUN_SETUP_COMMAND_H
 
 #include <cstddef>
 #include <string>

@@ -1,5 +1,5 @@
-#ifndef LAUNCHER_CORE_MAIN_SEQUENCE_H
-#define LAUNCHER_CORE_MAIN_SEQUENCE_H
+#ifndef LAUNCHER_RUN_MAIN_SEQUENCE_H
+#define LAUNCHER_RUN_MAIN_SEQUENCE_H
 
 // The whole run: preparation, the setup program and the follow-up steps.
 // Never returns; the process ends with status 1.

@@ -1,4 +1,4 @@
-#include "core/run_report.h"
+#include "run/run_report.h"
 
 #include <cstdio>
 #include <initializer_list>
@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "core/fixed_names.h"
-#include "core/launcher_exit.h"
+#include "run/launcher_exit.h"
 #include "core/system_words.h"
 #include "deploy/temporary_files.h"
 #include "resources/version.h"

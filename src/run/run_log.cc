@@ -1,4 +1,4 @@
-#include "core/run_log.h"
+#include "run/run_log.h"
 
 #include <chrono>
 #include <cstdio>

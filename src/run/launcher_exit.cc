@@ -1,4 +1,4 @@
-#include "core/launcher_exit.h"
+#include "run/launcher_exit.h"
 
 #include <cstdlib>
 

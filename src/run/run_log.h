@@ -1,8 +1,8 @@
 // The optional run log: one line per step, appended to the file that the
 // configuration names, so that a packager can see afterwards what a silent
 // run did. Without a log file nothing at all is written.
-#ifndef LAUNCHER_CORE_RUN_LOG_H
-#define LAUNCHER_CORE_RUN_LOG_H
+#ifndef LAUNCHER_RUN_RUN_LOG_H
+#define LAUNCHER_RUN_RUN_LOG_H
 
 #include <cstdint>
 #include <string>

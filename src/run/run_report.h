@@ -1,14 +1,14 @@
 // The run log's lines, made from the outcomes the steps return: the one
 // place that says in words what a run did.
-#ifndef LAUNCHER_CORE_RUN_REPORT_H
-#define LAUNCHER_CORE_RUN_REPORT_H
+#ifndef LAUNCHER_RUN_RUN_REPORT_H
+#define LAUNCHER_RUN_RUN_REPORT_H
 
 #include <cstdint>
 
 #include "core/path_table.h"
-#include "core/run_log.h"
+#include "run/run_log.h"
 #include "core/settings.h"
-#include "core/setup_command.h"
+#include "run/setup_command.h"
 #include "deploy/deployment.h"
 #include "housekeeping/process_termination.h"
 #include "housekeeping/start_menu.h"

@@ -1,4 +1,4 @@
-#include "core/setup_command.h"
+#include "run/setup_command.h"
 
 #include <gtest/gtest.h>
 

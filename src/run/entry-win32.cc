@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "core/command_tail.h"
-#include "core/main_sequence.h"
+#include "run/main_sequence.h"
 #include "platform/system.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_sequence.h"
+#include "run/main_sequence.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
