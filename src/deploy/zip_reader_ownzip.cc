@@ -22,7 +22,7 @@ int GetCurrentFileInfo(void* archive, ZipEntryInfo* info, char* name, unsigned l
     info->uncompressedSize = static_cast<uint32_t>(record.uncompressedSize);
     info->nameSize = static_cast<uint32_t>(record.nameSize);
     info->utf8Name = (record.flag & kZipUtf8NameFlag) != 0;
-    info->method = static_cast<uint32_t>(record.compression_method);
+    info->method = static_cast<uint32_t>(record.compressionMethod);
   }
   return result;
 }
