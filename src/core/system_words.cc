@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/system_bits.h"
+
 namespace {
 
 std::string Dotted(const OsVersion& version, bool twoDigitMinor) {

@@ -35,8 +35,6 @@ bool QueryOsVersion(OsVersion* version) {
   return true;
 }
 
-bool IsSystem64Bit() { return sizeof(void*) == 8; }
-
 void SleepMilliseconds(uint32_t milliseconds) {
   if (milliseconds == 0xFFFFFFFFu) {
     for (;;) pause();

@@ -4,9 +4,6 @@
 
 #include <cstdlib>
 
-#include "platform/library_entry.h"
-#include "platform/system_library.h"
-
 unsigned long GetLauncherModulePath(char* buffer, unsigned long size) {
   DWORD length = GetModuleFileNameA(nullptr, buffer, size);
   // A full buffer means the path was cut; a cut path names another file.
@@ -36,19 +33,6 @@ bool QueryOsVersion(OsVersion* version) {
   version->majorVersion = info.dwMajorVersion;
   version->minorVersion = info.dwMinorVersion;
   return true;
-}
-
-bool IsSystem64Bit() {
-  if (sizeof(void*) == 8) return true;
-  // Looked up: Windows before XP SP2 lacks it, and is 32-bit all the same.
-  using IsWow64ProcessEntry = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = LoadSystemLibrary("kernel32.dll");
-  if (kernel == nullptr) return false;
-  const auto isWow64 = LookUp<IsWow64ProcessEntry>(kernel, "IsWow64Process");
-  BOOL wow64 = FALSE;
-  const bool on64 = isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
-  FreeLibrary(kernel);
-  return on64;
 }
 
 void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }

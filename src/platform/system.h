@@ -43,9 +43,6 @@ struct OsVersion {
 // Windows XP (6.1, as Wine does by default).
 bool QueryOsVersion(OsVersion* version);
 
-// True on a 64-bit system, also for a 32-bit program running on one.
-bool IsSystem64Bit();
-
 // --- Sleep -------------------------------------------------------------------
 
 // Sleep: pauses the launcher; 0xFFFFFFFF pauses for good, as Windows' INFINITE.
