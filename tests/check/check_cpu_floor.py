@@ -26,7 +26,8 @@ BEYOND_MNEMONIC = re.compile(
 BEYOND_REGISTER = re.compile(r"%(mm|xmm|ymm|zmm|k)[0-9]")
 # Second opcode bytes of the 0F-escaped instructions a Pentium has; every
 # later instruction set either lives in the rest of that space (long NOP and
-# hint NOPs, CMOV, SSE, ...) or uses registers caught above.
+# hint NOPs, CMOV, SSE, ...) or uses registers caught above. 0B is UD2,
+# which no processor runs: it is there to fault, and does so everywhere.
 PENTIUM_0F = set(
     [0x00, 0x01, 0x02, 0x03, 0x06, 0x08, 0x09, 0x0B, 0x20, 0x21, 0x22, 0x23,
      0x30, 0x31, 0x32, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA8, 0xA9, 0xAA,
