@@ -117,8 +117,8 @@ DeploymentPlan PlanProfileDeployment(const char* profileArchivePath,
       plan.leftOut = "the default user's folder: the system names the current user's for it";
     else
       plan.destinations.push_back(destination);
-  } else if (haveRoot && env.profilesFolder != nullptr && SameFolderText(root, env.profilesFolder) &&
-             IsBelowARoot(root)) {
+  } else if (haveRoot && ValueOrNull(env.profilesFolder) != nullptr &&
+             SameFolderText(root, env.profilesFolder) && IsBelowARoot(root)) {
     // The fixed name is right only where the system keeps its profiles.
     plan.destinations.push_back(base + kDefaultUserProfile + appDataBelow);
   } else {
