@@ -32,6 +32,19 @@ bool BuildProfilesRoot(const DeploymentEnvironment& env, char (&root)[kPathBuffe
   return root[0] != '\0';
 }
 
+// A destination below a drive's or a share's root, never the root itself.
+bool IsBelowARoot(const std::string& folder) {
+  const size_t length = folder.find_last_not_of('\\') + 1;
+  if (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\') return length > 3;
+  if (folder.compare(0, 2, "\\\\") == 0) {
+    // \\server\share\folder: two components before the one that counts.
+    const size_t share = folder.find('\\', 2);
+    const size_t below = share == std::string::npos ? share : folder.find('\\', share + 1);
+    return below != std::string::npos && below + 1 < length;
+  }
+  return false;
+}
+
 bool ExistsAt(void*, const std::string& path) { return PathExists(path); }
 
 ExtractionOutcome ExtractAt(void*, const std::string& archivePath, const std::string& destination,
@@ -44,7 +57,16 @@ ExtractionOutcome ExtractAt(void*, const std::string& archivePath, const std::st
 const DeploymentActions kDeploymentActions = {nullptr, ExistsAt, ExtractAt};
 
 DeploymentEnvironment ReadDeploymentEnvironment() {
+  // Asked once per run; the answers live as long as the process.
+  static char defaultUserAppData[kPathBufferSize];
+  static char profilesFolder[kPathBufferSize];
   DeploymentEnvironment env;
+  env.defaultUserAppData = GetDefaultUserAppDataFolder(defaultUserAppData,
+                                                       sizeof(defaultUserAppData))
+                               ? defaultUserAppData
+                               : nullptr;
+  env.profilesFolder =
+      GetProfilesFolder(profilesFolder, sizeof(profilesFolder)) ? profilesFolder : nullptr;
   env.systemRoot = ValueOrNull(GetEnvironmentValue("SystemRoot"));
   env.allUsersProfile = ValueOrNull(GetEnvironmentValue("ALLUSERSPROFILE"));
   env.systemDrive = ValueOrNull(GetEnvironmentValue("SystemDrive"));
@@ -86,9 +108,29 @@ DeploymentPlan PlanProfileDeployment(const char* profileArchivePath,
       }
     }
   }
-  if (haveRoot) plan.destinations.push_back(base + kDefaultUserProfile + appDataBelow);
+  const std::string userDestination = plan.destinations.empty() ? "" : plan.destinations.front();
+  if (const char* named = ValueOrNull(env.defaultUserAppData)) {
+    const std::string destination = std::string(named) + "\\";
+    if (!IsBelowARoot(destination))
+      plan.leftOut = std::string("the default user's folder: ") + named + " is no profile's folder";
+    else if (SameFolderText(destination.c_str(), userDestination.c_str()))
+      plan.leftOut = "the default user's folder: the system names the current user's for it";
+    else
+      plan.destinations.push_back(destination);
+  } else if (haveRoot && ValueOrNull(env.profilesFolder) != nullptr &&
+             SameFolderText(root, env.profilesFolder) && IsBelowARoot(root)) {
+    // The fixed name is right only where the system keeps its profiles.
+    plan.destinations.push_back(base + kDefaultUserProfile + appDataBelow);
+  } else {
+    plan.leftOut = "the default user's folder: the system names none";
+    if (haveRoot)
+      plan.leftOut += std::string(", and ") + root + " is not where it keeps its profiles";
+  }
   if (plan.destinations.empty())
-    plan.noDestination = "no profile folder is known (APPDATA, ALLUSERSPROFILE)";
+    plan.noDestination = plan.leftOut.empty()
+                             ? "no profile folder is known (APPDATA, ALLUSERSPROFILE)"
+                             : "no profile folder is known (APPDATA), and the default user's is "
+                               "left out";
   return plan;
 }
 

@@ -14,6 +14,10 @@ struct DeploymentEnvironment {
   const char* allUsersProfile;
   const char* systemDrive;
   const char* appData;
+  // What the system itself names, null when it cannot: the default user's
+  // "Application Data" folder, and the folder that holds the profiles.
+  const char* defaultUserAppData = nullptr;
+  const char* profilesFolder = nullptr;
 };
 
 DeploymentEnvironment ReadDeploymentEnvironment();
@@ -37,6 +41,7 @@ struct DeploymentPlan {
   std::string archivePath;
   std::vector<std::string> destinations;  // prefixes, each ending in a backslash
   const char* noDestination = "";         // why there is none, when empty
+  std::string leftOut;                    // a destination left out, and why; empty when none
   // A user may change his profile's folders, never the Windows directory.
   LinkPolicy links = LinkPolicy::kEntered;
 };
@@ -47,7 +52,9 @@ DeploymentPlan PlanSystemDeployment(const char* systemArchivePath,
 
 // The profile archive goes into the current (or a well-known) user's and the
 // default user's "Application Data" folders; which well-known user is asked
-// of `actions.pathExists`.
+// of `actions.pathExists`. The default user's folder is the one the system
+// names; failing that the fixed one below the profiles root, only where the
+// system names that root as its profiles folder; otherwise it is left out.
 DeploymentPlan PlanProfileDeployment(const char* profileArchivePath,
                                      const DeploymentEnvironment& env,
                                      const DeploymentActions& actions);

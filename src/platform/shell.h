@@ -18,6 +18,23 @@
 // there is no such folder.
 bool GetCommonProgramsFolder(char* path, size_t size);
 
+// SHGetFolderPathA for CSIDL_APPDATA and the default user's token: the
+// default user's roaming "Application Data" folder, under whatever name the
+// system gives it (localised, or below C:\Users), without a trailing
+// backslash. False when the system cannot name it: no such function (shell32
+// before 5.0), or an answer that is the current user's own folder, which
+// some systems give for that token.
+//
+// On POSIX systems: LAUNCHER_DEFAULT_USER_APPDATA, as above.
+bool GetDefaultUserAppDataFolder(char* path, size_t size);
+
+// GetProfilesDirectoryA: the folder that holds the user profiles, without a
+// trailing backslash. False when the system names none (Windows 95, 98 and
+// Me keep no such folder).
+//
+// On POSIX systems: LAUNCHER_PROFILES_DIRECTORY, as above.
+bool GetProfilesFolder(char* path, size_t size);
+
 // --- Path strings ------------------------------------------------------------
 
 // PathRemoveFileSpecA: cuts the last component off `path` in place, with
@@ -26,5 +43,10 @@ bool GetCommonProgramsFolder(char* path, size_t size);
 // "C:\AllProfiles" -> "C:\"). The string is scanned as multibyte text of
 // the ANSI code page. True when `path` changed.
 bool RemoveFileSpec(char* path);
+
+// Whether two folder paths name the same folder as far as their text tells:
+// ASCII letters compared without case, trailing backslashes ignored. Lead
+// bytes of the ANSI code page take their trail byte along unfolded.
+bool SameFolderText(const char* a, const char* b);
 
 #endif

@@ -134,6 +134,7 @@ void ReportDeployment(const RunReport& report, const DeploymentOutcome& outcome)
     Line(report, step, {"nothing unpacked: ", outcome.plan.noDestination});
   for (const ExtractionOutcome& extraction : outcome.extractions)
     ReportExtraction(report, step, extraction);
+  if (!outcome.plan.leftOut.empty()) Line(report, step, {"left out ", outcome.plan.leftOut});
 }
 
 void ReportLanguageSwap(const RunReport& report, const LanguageSwapOutcome& outcome) {

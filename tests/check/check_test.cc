@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +32,47 @@ void SetEnv(const std::string& name, const std::string& value) {
   setenv(name.c_str(), value.c_str(), 1);
 #endif
 }
+
+// The folder the system keeps its profiles in, as the launcher asks for it,
+// while it lives: the default user's fixed folder counts only below it.
+class ScopedProfilesFolder {
+ public:
+  explicit ScopedProfilesFolder(const std::string& folder) {
+#ifdef _WIN32
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    DWORD size = sizeof(old_);
+    hadOld_ = RegQueryValueExA(key_, "ProfilesDirectory", nullptr, &type_,
+                               reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS;
+    RegSetValueExA(key_, "ProfilesDirectory", 0, REG_EXPAND_SZ,
+                   reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+#else
+    setenv("LAUNCHER_PROFILES_DIRECTORY", folder.c_str(), 1);
+#endif
+  }
+  ~ScopedProfilesFolder() {
+#ifdef _WIN32
+    if (key_ == nullptr) return;
+    if (hadOld_)
+      RegSetValueExA(key_, "ProfilesDirectory", 0, type_, reinterpret_cast<const BYTE*>(old_),
+                     static_cast<DWORD>(std::strlen(old_) + 1));
+    RegCloseKey(key_);
+#else
+    unsetenv("LAUNCHER_PROFILES_DIRECTORY");
+#endif
+  }
+
+ private:
+#ifdef _WIN32
+  static constexpr char kKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+  HKEY key_ = nullptr;
+  DWORD type_ = REG_EXPAND_SZ;
+  char old_[MAX_PATH + 1] = {};
+  bool hadOld_ = false;
+#endif
+};
 
 // A setup program the process start would find: on POSIX systems only an
 // executable file counts.
@@ -222,6 +268,7 @@ TEST(LauncherCheck, EachDestinationIsCheckedForPathLength) {
   ASSERT_EQ(profiles.size(), 220u);
   SetEnv("APPDATA", dir.WinPath("user"));
   SetEnv("ALLUSERSPROFILE", profiles + "\\All Users");
+  ScopedProfilesFolder profilesFolder(profiles);
   const Checked checked = Check(dir, "[BEFORE]\nCOPYSETFROMZIP=1\n");
   const std::string defaultUser = profiles + "\\Default User\\Application Data\\";
   EXPECT_TRUE(checked.Has("Vendor\\app.cfg -> " + dir.WinPath("user") + "\\Vendor\\app.cfg\n"))
@@ -248,6 +295,9 @@ TEST(LauncherCheck, MarksEntriesBelowALinkInTheProfile) {
   const Checked checked = Check(dir, "[BEFORE]\nCOPYSETFROMZIP=1\n");
   EXPECT_TRUE(checked.Has("Vendor\\app.cfg -> " + dir.WinPath("user") +
                           "\\Vendor\\app.cfg SKIPPED (a folder on its way is a link)"))
+      << checked.report;  // The system here names no profiles folder: no stray "Default User".
+  EXPECT_TRUE(checked.Has("- profile deployment: leaves out the default user's folder: the system "
+                          "names none, and "))
       << checked.report;
 }
 #endif

@@ -30,7 +30,11 @@ ExtractionOutcome RecordExtract(void* context, const std::string& archivePath,
   return ExtractionOutcome();
 }
 
-Calls Profile(const DeploymentEnvironment& env, std::set<std::string> exists = {}) {
+// `env` on a system whose profiles live in `profiles` and that names no
+// default user's folder itself (Windows XP and 2000 without shell32 5.0).
+Calls Profile(DeploymentEnvironment env, std::set<std::string> exists = {},
+              const char* profiles = "C:\\Documents and Settings") {
+  env.profilesFolder = profiles;
   Recorder recorder{{}, std::move(exists)};
   DeployProfileArchiveWith("P.s2k", env, {&recorder, RecordProbe, RecordExtract});
   return recorder.calls;
@@ -68,7 +72,7 @@ TEST(ProfileDeployment, WithoutAppDataOwnerComesBeforeAdministrator) {
 }
 
 TEST(ProfileDeployment, WithoutAllUsersProfileTheRootComesFromTheSystemDrive) {
-  EXPECT_EQ(Profile({nullptr, nullptr, "D:", nullptr}),
+  EXPECT_EQ(Profile({nullptr, nullptr, "D:", nullptr}, {}, "D:\\Documents and Settings"),
             (Calls{"probe D:\\Documents and Settings\\\\Owner",
                    "probe D:\\Documents and Settings\\\\Administrator",
                    "extract P.s2k -> D:\\Documents and Settings\\\\Default User\\Application Data\\"}));
@@ -77,10 +81,43 @@ TEST(ProfileDeployment, WithoutAllUsersProfileTheRootComesFromTheSystemDrive) {
                    "extract P.s2k -> C:\\Documents and Settings\\\\Default User\\Application Data\\"}));
 }
 
-TEST(ProfileDeployment, AllUsersProfileBelowADriveRootGivesThatRoot) {
-  EXPECT_EQ(Profile({nullptr, "C:\\AllProfiles", nullptr, "A"}),
-            (Calls{"extract P.s2k -> A\\",
-                   "extract P.s2k -> C:\\\\Default User\\Application Data\\"}));
+TEST(ProfileDeployment, DefaultUserFolderIsTheOneTheSystemNames) {
+  DeploymentEnvironment env = {nullptr, kAllUsers, nullptr, "C:\\Documents and Settings\\Ann\\AD"};
+  env.defaultUserAppData = "C:\\Dokumente und Einstellungen\\Default User\\Anwendungsdaten";
+  EXPECT_EQ(Profile(env), (Calls{"extract P.s2k -> C:\\Documents and Settings\\Ann\\AD\\",
+                                 "extract P.s2k -> C:\\Dokumente und Einstellungen\\Default "
+                                 "User\\Anwendungsdaten\\"}));
+  // Never the current user's folder twice, nor a drive's root.
+  env.defaultUserAppData = "c:\\documents and settings\\ann\\ad\\";
+  EXPECT_EQ(Profile(env), (Calls{"extract P.s2k -> C:\\Documents and Settings\\Ann\\AD\\"}));
+  env.defaultUserAppData = "C:\\";
+  const DeploymentPlan plan = PlanProfileDeployment("P.s2k", env, {});
+  EXPECT_EQ(plan.destinations, (std::vector<std::string>{"C:\\Documents and Settings\\Ann\\AD\\"}));
+  EXPECT_EQ(plan.leftOut, "the default user's folder: C:\\ is no profile's folder");
+}
+
+// Where "All Users" is no profile (C:\ProgramData), or the system keeps no
+// profiles at all, the fixed name would make a folder nobody uses.
+TEST(ProfileDeployment, DefaultUserIsLeftOutWhereTheRootHoldsNoProfiles) {
+  DeploymentEnvironment env = {nullptr, "C:\\ProgramData", nullptr, "A"};
+  env.profilesFolder = "C:\\Users";
+  const DeploymentPlan plan = PlanProfileDeployment("P.s2k", env, {});
+  EXPECT_EQ(plan.destinations, (std::vector<std::string>{"A\\"}));
+  EXPECT_EQ(plan.leftOut,
+            "the default user's folder: the system names none, and C:\\ is not where it keeps "
+            "its profiles");
+  EXPECT_EQ(Profile({nullptr, nullptr, nullptr, "A"}, {}, nullptr), (Calls{"extract P.s2k -> A\\"}));
+  // Not even a system that says its profiles are at a drive's root.
+  EXPECT_EQ(Profile({nullptr, "C:\\AllProfiles", nullptr, "A"}, {}, "C:\\"),
+            (Calls{"extract P.s2k -> A\\"}));
+  // Nothing else known: there is no destination at all.
+  const DeploymentPlan none = PlanProfileDeployment("P.s2k", {nullptr, nullptr, nullptr, nullptr},
+                                                    {nullptr, [](void*, const std::string&) {
+                                                       return false;
+                                                     }, nullptr});
+  EXPECT_TRUE(none.destinations.empty());
+  EXPECT_STREQ(none.noDestination,
+               "no profile folder is known (APPDATA), and the default user's is left out");
 }
 
 TEST(ProfileDeployment, EmptyRelativeOrOverlongValuesNameNoFolder) {

@@ -67,6 +67,7 @@ TEST(Deploy, SwitchedOffOrMissingArchivesWriteNothing) {
 
 TEST(Deploy, ProfileArchiveLandsForTheUserAndTheDefaultUser) {
   LauncherPackage package;
+  ScopedProfilesFolder profiles(package.WinPath("profiles"));
   package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "cfg"}}).bytes);
   package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n");
   RunOptions options;
@@ -83,6 +84,7 @@ TEST(Deploy, ProfileArchiveLandsForTheUserAndTheDefaultUser) {
 
 TEST(Deploy, WithoutAppDataTheAdministratorProfileIsFoundWhenThereIsNoOwner) {
   LauncherPackage package;
+  ScopedProfilesFolder profiles(package.WinPath("profiles"));
   package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "cfg"}}).bytes);
   package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n");
   fs::create_directories(package.Path("profiles/Administrator"));
@@ -121,6 +123,7 @@ TEST(Deploy, LogSaysNothingWasUnpackedFromAFileThatIsNoArchive) {
 // system directory included; the launcher writes nothing through it.
 TEST(Deploy, NothingIsWrittenThroughALinkInTheProfile) {
   LauncherPackage package;
+  ScopedProfilesFolder profiles(package.WinPath("profiles"));
   package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "cfg"}, {"Other/x.cfg", "x"}}).bytes);
   package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +
                    "\n");
@@ -140,4 +143,40 @@ TEST(Deploy, NothingIsWrittenThroughALinkInTheProfile) {
                      "is a link"),
             std::string::npos)
       << log;
+}
+
+// Where the system keeps no profiles below the all-users profile's parent
+// (Windows Vista and later keep "All Users" in C:\\ProgramData; Windows 98
+// keeps none), the default user's fixed folder would be a stray folder, at
+// the drive's root on those systems: it is left out, and the log says so.
+// The archive still follows the version reported (".sxp" on XP only).
+TEST(Deploy, DefaultUserIsLeftOutWhereTheSystemKeepsNoProfilesThere) {
+  for (const char* version : {"winxp", "win2k", "win98"}) {
+    SCOPED_TRACE(version);
+    LauncherPackage package;
+    ScopedWineVersion reported("Setup.exe", version);
+    package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "2k"}}).bytes);
+    package.Write("Setup.sxp", BuildZip({{"Vendor/app.cfg", "xp"}}).bytes);
+    package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n[PARAMS]\nLOGFILE=" +
+                     package.WinPath("run.log") + "\n");
+    RunOptions options;
+    options.env = {{"APPDATA", package.WinPath("user")}};
+    // Under Wine "All Users" is C:\\ProgramData, and the system names the
+    // current user's folder for the default user's.
+    if (!UnderWine())
+      options.env.emplace_back("ALLUSERSPROFILE", package.WinPath("ProgramData"));
+    const bool xp = UnderWine() && std::string(version) == "winxp";
+    EXPECT_EQ(package.Run(options).status, 1);
+    EXPECT_EQ(ReadFile(package.Path("user/Vendor/app.cfg")), xp ? "xp" : "2k");
+    const std::string root = UnderWine() ? WinePrefix() + "/drive_c" : package.Path();
+    EXPECT_FALSE(fs::exists(root + "/Default User"));
+    const std::string log = package.dir().Read("pkg/run.log");
+    EXPECT_NE(log.find("profile deployment: left out the default user's folder: the system "
+                       "names none, and "),
+              std::string::npos)
+        << log;
+    if (!UnderWine()) return;
+    // Wine keeps its own profiles in C:\\users: nothing new lands there.
+    EXPECT_FALSE(fs::exists(WinePrefix() + "/drive_c/users/Default User"));
+  }
 }

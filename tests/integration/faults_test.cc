@@ -159,6 +159,7 @@ TEST(Faults, ReadOnlyDestinationIsLeftAsItWasAndTheNextOneServed) {
   NATIVE_ONLY();
   if (!PrivateMountsWork()) GTEST_SKIP() << "needs root and unshare for a read-only mount";
   LauncherPackage package;
+  ScopedProfilesFolder profiles(package.dir().WinPath("profiles"));
   package.Write("Setup.s2k", BuildZip({{"Vendor/app.cfg", "new"}, {"new.txt", "n"}}).bytes);
   package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n");
   const std::string user = package.dir().Path("user");
@@ -298,6 +299,7 @@ TEST(Faults, KilledExtractionCostsTheRerunNothing) {
     std::string path;
     ~Remove() { fs::remove_all(path); }
   } removeAfter{root};
+  ScopedProfilesFolder profiles(DrivePathFromNative(root + "/profiles"));
   // The user's folder, then the default user's.
   const std::vector<std::string> destinations = {
       root + "/user", root + "/profiles/Default User/Application Data"};

@@ -178,6 +178,7 @@ TEST(LauncherCheckProgram, EntryTooLongForTheDefaultUserLandsOnlyWhereItFits) {
   profiles += "/" + std::string(220 - package.WinPath(profiles).size() - 1, 'q');
   ASSERT_EQ(package.WinPath(profiles).size(), 220u);
   fs::create_directories(package.Path(profiles));
+  ScopedProfilesFolder profilesFolder(package.WinPath(profiles));
   const std::string defaultUser = profiles + "/Default User/Application Data/";
   package.Write("Setup.s2k", BuildZip({{"a.txt", "short"}, {"Vendor/app.cfg", "long"}}).bytes);
   package.WriteIni("[BEFORE]\nCOPYSETFROMZIP=1\n[PARAMS]\nLOGFILE=" + package.WinPath("run.log") +

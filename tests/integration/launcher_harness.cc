@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -23,7 +26,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kWine[] = "/usr/lib/wine/wine64";
+// The loader for the build under test: Debian's x86-64 loader runs no
+// 32-bit program (and says nothing about it), so the i686 build runs under
+// the 32-bit one, in a prefix of its own.
+const char* WineLoader() {
+  return CurrentRunner() == Runner::kWine32 ? "/usr/lib/wine/wine" : "/usr/lib/wine/wine64";
+}
+
+// No Wine run may hang the suite: a killed run can leave the prefix's
+// server stuck, and every later run on the prefix would wait for it.
+constexpr std::chrono::seconds kWineRunLimit{120};
 
 std::string RequiredEnv(const char* name) {
   const char* value = std::getenv(name);
@@ -84,7 +96,31 @@ int WaitPid(long long pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::vector<std::string> WineEnvironment(const EnvChanges& extra = {}) {
+std::vector<std::string> WineEnvironment(const EnvChanges& extra = {});
+
+// Waits for a Wine process; past the limit kills it and ends the prefix's
+// server, and the test fails.
+int WaitWine(long long pid) {
+  const auto deadline = std::chrono::steady_clock::now() + kWineRunLimit;
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    if (done == static_cast<pid_t>(pid)) break;
+    if (done < 0 && errno != EINTR) return -1;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(static_cast<pid_t>(pid), SIGKILL);
+      WaitPid(pid);
+      WaitPid(Spawn({"/usr/lib/wine/wineserver", "-k"}, WineEnvironment(), ""));
+      ADD_FAILURE() << "a Wine run took longer than " << kWineRunLimit.count()
+                    << " s: killed, and the prefix's server ended";
+      return 124;
+    }
+    usleep(10 * 1000);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> WineEnvironment(const EnvChanges& extra) {
   EnvChanges changes = {{"WINEPREFIX", WinePrefix()}, {"WINEDEBUG", std::string("-all")}};
   changes.insert(changes.end(), extra.begin(), extra.end());
   return ChangedEnvironment(changes);
@@ -108,12 +144,40 @@ ScopedWineVersion::~ScopedWineVersion() {
   if (!key_.empty()) RunWineCommand({"reg", "delete", key_, "/f"});
 }
 
-Runner CurrentRunner() {
-  const char* runner = std::getenv("LAUNCHER_TEST_RUNNER");
-  return runner != nullptr && std::strcmp(runner, "wine") == 0 ? Runner::kWine : Runner::kNative;
+namespace {
+const char kProfileListKey[] = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+}  // namespace
+
+ScopedProfilesFolder::ScopedProfilesFolder(const std::string& winPath) {
+  if (!UnderWine()) {
+    native_.emplace("LAUNCHER_PROFILES_DIRECTORY", winPath.c_str());
+    return;
+  }
+  const std::string old = RunWineCommand({"reg", "query", kProfileListKey, "/v", "ProfilesDirectory"});
+  const std::string type = "REG_EXPAND_SZ";
+  const std::string::size_type at = old.find(type);
+  if (at != std::string::npos) {
+    oldWineValue_ = old.substr(old.find_first_not_of(' ', at + type.size()));
+    oldWineValue_ = oldWineValue_.substr(0, oldWineValue_.find_first_of("\r\n"));
+  }
+  RunWineCommand({"reg", "add", kProfileListKey, "/v", "ProfilesDirectory", "/t", "REG_EXPAND_SZ",
+                  "/d", winPath, "/f"});
 }
 
-bool UnderWine() { return CurrentRunner() == Runner::kWine; }
+ScopedProfilesFolder::~ScopedProfilesFolder() {
+  if (!UnderWine()) return;
+  RunWineCommand({"reg", "add", kProfileListKey, "/v", "ProfilesDirectory", "/t", "REG_EXPAND_SZ",
+                  "/d", oldWineValue_.empty() ? "%SystemDrive%\\users" : oldWineValue_, "/f"});
+}
+
+Runner CurrentRunner() {
+  const char* runner = std::getenv("LAUNCHER_TEST_RUNNER");
+  if (runner != nullptr && std::strcmp(runner, "wine") == 0) return Runner::kWine;
+  if (runner != nullptr && std::strcmp(runner, "wine32") == 0) return Runner::kWine32;
+  return Runner::kNative;
+}
+
+bool UnderWine() { return CurrentRunner() != Runner::kNative; }
 
 std::string BuildProgram(const std::string& name) {
   fs::path dir = RequiredEnv("LAUNCHER_TEST_BIN_DIR");
@@ -144,9 +208,9 @@ std::string RunWineCommand(const std::vector<std::string>& arguments, int* statu
                            const EnvChanges& env) {
   if (!UnderWine()) return "";
   TempDir scratch;
-  std::vector<std::string> argv = {kWine};
+  std::vector<std::string> argv = {WineLoader()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  int code = WaitPid(Spawn(argv, WineEnvironment(env), "", scratch.Path("out")));
+  int code = WaitWine(Spawn(argv, WineEnvironment(env), "", scratch.Path("out")));
   if (status != nullptr) *status = code;
   return scratch.Read("out");
 }
@@ -213,7 +277,7 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
     request << "cmd " << HexEncode(line) << "\n";
     std::string requestFile = dir_.Path("request-" + std::to_string(NowMs()) + ".txt");
     std::ofstream(requestFile, std::ios::binary) << request.str();
-    pid = Spawn({kWine, BuildProgram("spawn-driver"), requestFile},
+    pid = Spawn({WineLoader(), BuildProgram("spawn-driver"), requestFile},
                 WineEnvironment(options.wineEnv), cwd, "", options.stderrFile);
   } else {
     std::vector<std::string> argv = {Path(launcherName_)};
@@ -232,7 +296,7 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
     backgroundStartMs_ = result.startMs;
     return result;
   }
-  result.status = WaitPid(pid);
+  result.status = UnderWine() ? WaitWine(pid) : WaitPid(pid);
   result.endMs = NowMs();
   return result;
 }
@@ -240,7 +304,7 @@ LaunchResult LauncherPackage::Run(const RunOptions& options) const {
 LaunchResult LauncherPackage::Wait() const {
   LaunchResult result;
   result.startMs = backgroundStartMs_;
-  result.status = WaitPid(backgroundPid_);
+  result.status = UnderWine() ? WaitWine(backgroundPid_) : WaitPid(backgroundPid_);
   result.endMs = NowMs();
   backgroundPid_ = 0;
   return result;

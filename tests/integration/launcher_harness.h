@@ -1,7 +1,9 @@
 // End-to-end runs of the built launcher in a scratch package directory,
-// natively or under Wine. The same tests run with both: ctest starts the
-// test program once per runner (LAUNCHER_TEST_RUNNER=native|wine), with
-// LAUNCHER_TEST_BIN_DIR naming the build whose programs are used.
+// natively or under Wine. The same tests run with each: ctest starts the
+// test program once per runner (LAUNCHER_TEST_RUNNER=native|wine|wine32:
+// wine drives the x86-64 build, wine32 the i686 build in a 32-bit prefix),
+// with LAUNCHER_TEST_BIN_DIR naming the build whose programs are used.
+// Every Wine run has a time limit.
 #ifndef LAUNCHER_TESTS_INTEGRATION_LAUNCHER_HARNESS_H
 #define LAUNCHER_TESTS_INTEGRATION_LAUNCHER_HARNESS_H
 
@@ -13,7 +15,7 @@
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
-enum class Runner { kNative, kWine };
+enum class Runner { kNative, kWine, kWine32 };
 Runner CurrentRunner();
 bool UnderWine();
 
@@ -120,6 +122,22 @@ class ScopedWineVersion {
 
  private:
   std::string key_;
+};
+
+// The folder the system keeps its user profiles in, as the launcher asks
+// for it (natively LAUNCHER_PROFILES_DIRECTORY, under Wine the prefix's
+// ProfilesDirectory), while it lives: only there does the default user's
+// fixed folder below it count as a profile.
+class ScopedProfilesFolder {
+ public:
+  explicit ScopedProfilesFolder(const std::string& winPath);
+  ~ScopedProfilesFolder();
+  ScopedProfilesFolder(const ScopedProfilesFolder&) = delete;
+  ScopedProfilesFolder& operator=(const ScopedProfilesFolder&) = delete;
+
+ private:
+  std::optional<ScopedEnv> native_;
+  std::string oldWineValue_;
 };
 
 // The host pid of the running program `name` of the package (natively by

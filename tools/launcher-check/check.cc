@@ -606,6 +606,7 @@ void Checker::CheckArchive(const char* step, const char* key, uint32_t value,
   const DeploymentEnvironment env = ReadDeploymentEnvironment();
   const DeploymentOutcome outcome = system ? DeploySystemArchiveWith(archivePath, env, dryRun)
                                            : DeployProfileArchiveWith(archivePath, env, dryRun);
+  if (!outcome.plan.leftOut.empty()) r_.Line(does + "leaves out " + outcome.plan.leftOut);
   if (runs.empty()) {
     r_.Line(does + "does nothing: " + outcome.plan.noDestination);
     r_.Warn(std::string(key) + " is 1, but there is no folder to unpack into on this system");
