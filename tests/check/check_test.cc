@@ -250,10 +250,10 @@ TEST(LauncherCheck, ReadsTheLauncherBuildFromItsHeader) {
   EXPECT_EQ(DetectLauncherBuild(dir.WinPath("amd64.exe")), LauncherBuild::kX8664);
   dir.Write("cut.exe", i686.substr(0, 0x45));  // half of the Machine field
   EXPECT_EQ(DetectLauncherBuild(dir.WinPath("cut.exe")), LauncherBuild::kNotPe);
-  std::string far = i686;
-  far[0x3f] = '\xff';  // the signature's offset: far beyond the file
-  dir.Write("far.exe", far);
-  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("far.exe")), LauncherBuild::kNotPe);
+  std::string distant = i686;
+  distant[0x3f] = '\xff';  // the signature's offset: far beyond the file
+  dir.Write("distant.exe", distant);
+  EXPECT_EQ(DetectLauncherBuild(dir.WinPath("distant.exe")), LauncherBuild::kNotPe);
   dir.Write("elf.exe", "\x7f" "ELF");
   EXPECT_EQ(DetectLauncherBuild(dir.WinPath("elf.exe")), LauncherBuild::kNotPe);
 }
