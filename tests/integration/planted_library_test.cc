@@ -127,7 +127,7 @@ TEST(PlantedLibraries, NoneRunsAndTheRunStillDoesEverything) {
   const std::string log = package.dir().Read("pkg/run.log");
   EXPECT_TRUE(Contains(log, "system deployment: unpacked")) << log;
   EXPECT_TRUE(Contains(log, "profile deployment: unpacked")) << log;
-  EXPECT_TRUE(Contains(log, "language swap: swapped in")) << log;
+  EXPECT_TRUE(Contains(log, "language swap: language copy")) << log;
   EXPECT_TRUE(Contains(log, "waited for setup and every process started from it")) << log;
   EXPECT_TRUE(Contains(log, "registry: script ") && Contains(log, " installed by ")) << log;
   EXPECT_TRUE(Contains(log, "helper process: ended")) << log;

@@ -189,11 +189,11 @@ std::vector<std::string> ArchiveWarnings(const ArchiveVariant& variant, const Ar
                        place + top + "\\ (leave that folder out of the archive)");
     return warnings;
   }
-  // No destination here: the names it has on the systems themselves.
+  // No destination here bears the name, but the same package meets systems
+  // where it does: the names the destination has on those.
   const bool system = variant.kind == DeploymentKind::kSystem;
-  if (destinations.empty() &&
-      (system ? EqualsIgnoringAsciiCase(top, "WINDOWS") || EqualsIgnoringAsciiCase(top, "WINNT")
-              : EqualsIgnoringAsciiCase(top, "Application Data")))
+  if (system ? EqualsIgnoringAsciiCase(top, "WINDOWS") || EqualsIgnoringAsciiCase(top, "WINNT")
+             : EqualsIgnoringAsciiCase(top, "Application Data"))
     warnings.push_back(under + "named like the " +
                        (system ? "Windows directory" : "Application Data folder") +
                        " it is unpacked into: they land in a second folder of that name below it "
