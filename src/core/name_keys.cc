@@ -186,3 +186,7 @@ std::string DescribeNameSource(const NameKey& key, const char* keyName) {
   }
   return "";
 }
+
+const char* NameInForce(const NameKey& key) {
+  return key.source == NameSource::kRefused ? nullptr : key.value;
+}

@@ -21,6 +21,10 @@ struct NameKey {
   const char* refusal;  // why the value was refused, in words; "" otherwise
 };
 
+// The name a step acts on; null when the configuration's value was refused,
+// and the step then acts on nothing.
+const char* NameInForce(const NameKey& key);
+
 // The setup program's configuration file and the names derived from it:
 // its backup and its language copies ("<base>.%04x").
 struct SetupConfigNames {

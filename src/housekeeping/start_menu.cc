@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "core/fixed_names.h"
 #include "core/path_buffer.h"
 #include "platform/file_owner.h"
 #include "platform/file_system.h"
@@ -100,10 +99,6 @@ int MoveDirectoryTree(const char* source, const char* destination,
   return result;
 }
 
-StartMenuPlan PlanStartMenuRelocation() {
-  return PlanStartMenuRelocation(kStartMenuSourceFolder, kStartMenuFolderName);
-}
-
 StartMenuPlan PlanStartMenuRelocation(const char* source, const char* folderName) {
   StartMenuPlan plan;
   plan.source = source != nullptr ? source : "";
@@ -124,10 +119,6 @@ StartMenuPlan PlanStartMenuRelocation(const char* source, const char* folderName
                : PathExists(plan.target) ? RelocationBlock::kTargetExists
                                          : RelocationBlock::kNone;
   return plan;
-}
-
-StartMenuOutcome RelocateStartMenuFolder() {
-  return RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
 }
 
 StartMenuOutcome RelocateStartMenuFolder(const char* source, const char* folderName) {

@@ -32,9 +32,7 @@ struct StartMenuPlan {
 // source is missing, is a link or was made by someone other than an
 // administrator (platform/file_owner.h; systems without owners are taken at
 // their word), or the target exists already.
-StartMenuPlan PlanStartMenuRelocation();
-// The same for another program folder and its name in the programs folder
-// (either null: refused, nothing is moved).
+// Either name null: the configured value was refused, and nothing is moved.
 StartMenuPlan PlanStartMenuRelocation(const char* source, const char* folderName);
 
 struct StartMenuOutcome {
@@ -47,7 +45,6 @@ struct StartMenuOutcome {
 
 // The step: carries out the plan, then removes the source folder if nothing
 // is left in it.
-StartMenuOutcome RelocateStartMenuFolder();
 StartMenuOutcome RelocateStartMenuFolder(const char* source, const char* folderName);
 
 // Moves everything below `source` into `destination`, creating the

@@ -15,12 +15,6 @@
 
 namespace {
 
-// Null when the configuration's value was refused: the step then acts on
-// nothing.
-const char* NameInForce(const NameKey& key) {
-  return key.source == NameSource::kRefused ? nullptr : key.value;
-}
-
 PauseOutcome PauseAfterSetup(uint32_t milliseconds) {
   SleepMilliseconds(milliseconds);
   PauseOutcome outcome;

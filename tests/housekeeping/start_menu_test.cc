@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fixed_names.h"
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
 
@@ -163,7 +164,7 @@ class Relocate : public ::testing::Test {
 TEST_F(Relocate, MovesTheFolderAndRemovesTheEmptiedSource) {
   dir.Write(Source("Tool.lnk"), "tool");
   dir.Write(Source("Help.lnk"), "help");
-  RelocateStartMenuFolder();
+  RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_EQ(dir.Read(Target("Tool.lnk")), "tool");
   EXPECT_EQ(dir.Read(Target("Help.lnk")), "help");
   EXPECT_FALSE(dir.Exists(Source()));
@@ -171,25 +172,25 @@ TEST_F(Relocate, MovesTheFolderAndRemovesTheEmptiedSource) {
 
 TEST_F(Relocate, ASubdirectoryKeepsTheSourceFolder) {
   dir.Write(Source("Extras/Guide.lnk"), "guide");
-  RelocateStartMenuFolder();
+  RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_EQ(dir.Read(Target("Extras/Guide.lnk")), "guide");
   EXPECT_TRUE(IsEmptyDirectory(dir.Path(Source("Extras"))));
 }
 
 TEST_F(Relocate, DoesNothingWithoutASourceOrWithATargetAlreadyThere) {
-  RelocateStartMenuFolder();
+  RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_TRUE(IsEmptyDirectory(dir.Path("programs")));
 
   dir.Write(Source("Tool.lnk"), "tool");
   dir.Write(Target(), "a file in the way");
-  RelocateStartMenuFolder();
+  RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_EQ(dir.Read(Source("Tool.lnk")), "tool");
   EXPECT_EQ(dir.Read(Target()), "a file in the way");
 
   // Without an all-users programs folder there is nowhere to go.
   fs::remove(dir.Path(Target()));
   unsetenv("LAUNCHER_COMMON_PROGRAMS");
-  RelocateStartMenuFolder();
+  RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_EQ(dir.Read(Source("Tool.lnk")), "tool");
   EXPECT_TRUE(IsEmptyDirectory(dir.Path("programs")));
 }
@@ -200,7 +201,7 @@ TEST_F(Relocate, ASourceOfAnotherUserOrALinkIsNotMoved) {
   fs::create_directories(dir.Path("elsewhere"));
   dir.Write("elsewhere/Tool.lnk", "tool");
   fs::create_directory_symlink(dir.Path("elsewhere"), dir.Path(Source()));
-  StartMenuOutcome outcome = RelocateStartMenuFolder();
+  StartMenuOutcome outcome = RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_EQ(outcome.plan.block, RelocationBlock::kSourceIsLink);
   EXPECT_EQ(dir.Read("elsewhere/Tool.lnk"), "tool");
 
@@ -208,7 +209,7 @@ TEST_F(Relocate, ASourceOfAnotherUserOrALinkIsNotMoved) {
   fs::remove(dir.Path(Source()));
   dir.Write(Source("Tool.lnk"), "tool");
   ASSERT_EQ(chown(dir.Path(Source()).c_str(), 65534, 65534), 0);
-  outcome = RelocateStartMenuFolder();
+  outcome = RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_EQ(outcome.plan.block, RelocationBlock::kSourceNotAdministrators);
   EXPECT_EQ(dir.Read(Source("Tool.lnk")), "tool");
   EXPECT_TRUE(IsEmptyDirectory(dir.Path("programs")));
@@ -218,7 +219,7 @@ TEST_F(Relocate, LinksInsideAreNeitherFollowedNorMoved) {
   dir.Write("elsewhere/Secret.lnk", "secret");
   dir.Write(Source("Tool.lnk"), "tool");
   fs::create_directory_symlink(dir.Path("elsewhere"), dir.Path(Source("Extras")));
-  const StartMenuOutcome outcome = RelocateStartMenuFolder();
+  const StartMenuOutcome outcome = RelocateStartMenuFolder(kStartMenuSourceFolder, kStartMenuFolderName);
   EXPECT_TRUE(outcome.moved);
   EXPECT_EQ(outcome.linksLeft, (std::vector<std::string>{"c:\\Tessik Halvern Wireless\\Extras"}));
   EXPECT_EQ(dir.Read(Target("Tool.lnk")), "tool");

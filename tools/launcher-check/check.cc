@@ -939,11 +939,8 @@ void Checker::CheckHousekeeping() {
             SwitchReason(kSectionParams, "CHECKSTARTPROGRAM", settings_.CHECKSTARTPROGRAM));
     return;
   }
-  const auto inForce = [](const NameKey& key) {
-    return key.source == NameSource::kRefused ? nullptr : key.value;
-  };
-  const StartMenuPlan plan =
-      PlanStartMenuRelocation(inForce(names.startMenuSource), inForce(names.startMenuFolder));
+  const StartMenuPlan plan = PlanStartMenuRelocation(NameInForce(names.startMenuSource),
+                                                     NameInForce(names.startMenuFolder));
   switch (plan.block) {
     case RelocationBlock::kNameRefused:
       r_.Line("- start menu: does not run: STARTMENUSOURCE or STARTMENUFOLDER is refused");
